@@ -1,0 +1,143 @@
+#include "tests/support.h"
+
+#include <vector>
+
+std::string WindowText(HWND hwnd)
+{
+    int length = GetWindowTextLengthA(hwnd);
+    std::vector<char> text(length + 1, '\0');
+    GetWindowTextA(hwnd, text.data(), length + 1);
+    return text.data();
+}
+
+std::string ClassOf(HWND hwnd)
+{
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof(name));
+    return name;
+}
+
+std::string Hex(DWORD_PTR value)
+{
+    char text[16];
+    wsprintfA(text, "%08lx", (DWORD)value);
+    return text;
+}
+
+int DrainQueue(WPARAM *quitCode)
+{
+    MSG msg;
+    int quits = 0;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message != WM_QUIT)
+            continue;
+        quits++;
+        if (quitCode)
+            *quitCode = msg.wParam;
+    }
+    return quits;
+}
+
+static HHOOK g_creationHook;
+static const char *g_refusedClass;
+static int g_creationsBeforeRefusal;
+
+static LRESULT CALLBACK RefuseCreationProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        const char *name = ((CBT_CREATEWNDA *)lParam)->lpcs->lpszClass;
+        if (!IS_INTRESOURCE(name) && lstrcmpiA(name, g_refusedClass) == 0 &&
+            --g_creationsBeforeRefusal == 0)
+            return 1;
+    }
+    return CallNextHookEx(g_creationHook, code, wParam, lParam);
+}
+
+void RefuseWindowCreation(const char *className, int nth)
+{
+    g_refusedClass = className;
+    g_creationsBeforeRefusal = nth;
+    g_creationHook = SetWindowsHookExA(WH_CBT, RefuseCreationProc, nullptr, GetCurrentThreadId());
+}
+
+void AllowWindowCreation()
+{
+    if (g_creationHook)
+        UnhookWindowsHookEx(g_creationHook);
+    g_creationHook = nullptr;
+}
+
+void ProgramWindowsTest::SetUp()
+{
+    g_notifyCount = 0;
+    DrainQueue();
+}
+
+void ProgramWindowsTest::TearDown()
+{
+    AllowWindowCreation();
+    ForceCaptureAtCheckpoints(CAPTURE_AS_PLATFORM_LEAVES_IT);
+    ReleaseCapture();
+    if (g_hwndMain)
+        DestroyWindow(g_hwndMain);
+    if (g_hwndCaptureHolder)
+        DestroyWindow(g_hwndCaptureHolder);
+    g_hwndMain = g_hwndLog = g_hwndCaptureHolder = nullptr;
+    UnregisterClassA("TEST", instance);
+    DrainQueue();
+}
+
+static UINT_PTR g_guardTimer;
+static bool g_guardClosedDialog;
+
+static BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM)
+{
+    if (ClassOf(hwnd) == "#32770") {
+        g_guardClosedDialog = true;
+        PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return TRUE;
+}
+
+static void CALLBACK GuardTimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
+}
+
+void StartDialogGuard(UINT limitMs)
+{
+    g_guardClosedDialog = false;
+    g_guardTimer = SetTimer(nullptr, 0, limitMs, GuardTimerProc);
+}
+
+bool StopDialogGuard()
+{
+    KillTimer(nullptr, g_guardTimer);
+    return g_guardClosedDialog;
+}
+
+static HHOOK g_captureHook;
+static ForcedCapture g_forcedCapture;
+
+static LRESULT CALLBACK ForceCaptureProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT *call = (const CWPSTRUCT *)lParam;
+    if (code == HC_ACTION && (call->message == WM_NOTIFY || call->message == WM_CTLCOLORDLG)) {
+        if (g_forcedCapture == CAPTURE_HELD)
+            SetCapture(g_hwndCaptureHolder);
+        else
+            ReleaseCapture();
+    }
+    return CallNextHookEx(g_captureHook, code, wParam, lParam);
+}
+
+void ForceCaptureAtCheckpoints(ForcedCapture how)
+{
+    if (g_captureHook)
+        UnhookWindowsHookEx(g_captureHook);
+    g_captureHook = nullptr;
+    g_forcedCapture = how;
+    if (how != CAPTURE_AS_PLATFORM_LEAVES_IT)
+        g_captureHook = SetWindowsHookExA(WH_CALLWNDPROC, ForceCaptureProc, nullptr,
+                                          GetCurrentThreadId());
+}

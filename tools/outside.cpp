@@ -1,0 +1,103 @@
+#include "tools/outside.h"
+
+#include <vector>
+
+Program StartProgram(const std::string &path)
+{
+    Program program;
+    ZeroMemory(&program, sizeof(program));
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    std::string commandLine = "\"" + path + "\"";
+    if (!CreateProcessA(path.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                        &startup, &program.process))
+        program.error = GetLastError();
+    return program;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char *className;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
+{
+    WindowSearch *search = (WindowSearch *)lParam;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    char className[64];
+    if (processId != search->processId || !IsWindowVisible(hwnd) ||
+        !GetClassNameA(hwnd, className, sizeof(className)) ||
+        lstrcmpA(className, search->className) != 0)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+HWND FindProgramWindow(const Program &program, const char *className)
+{
+    WindowSearch search = {program.process.dwProcessId, className, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+HWND FindFinishedMainWindow(const Program &program)
+{
+    return FindProgramWindow(program, "TEST");
+}
+
+std::string ReadLogPane(HWND mainWindow)
+{
+    HWND pane = FindWindowExA(mainWindow, NULL, "EDIT", NULL);
+    if (!pane)
+        return std::string();
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(pane, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::vector<char> text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(pane, WM_GETTEXT, text.size(), (LPARAM)text.data(), SMTO_ABORTIFHUNG,
+                        5000, &copied);
+    return std::string(text.data(), copied);
+}
+
+std::string WindowTitle(HWND hwnd)
+{
+    char title[256] = "";
+    GetWindowTextA(hwnd, title, sizeof(title));
+    return title;
+}
+
+bool HasEnded(const Program &program, DWORD *exitCode)
+{
+    if (WaitForSingleObject(program.process.hProcess, 0) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(program.process.hProcess, exitCode);
+    return true;
+}
+
+bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode)
+{
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    bool ended = WaitForSingleObject(program.process.hProcess, waitMs) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(program.process.hProcess, 1);
+    WaitForSingleObject(program.process.hProcess, INFINITE);
+    GetExitCodeProcess(program.process.hProcess, exitCode);
+    return ended;
+}
+
+void EndProgram(Program *program)
+{
+    if (!program->process.hProcess)
+        return;
+    DWORD exitCode;
+    if (!HasEnded(*program, &exitCode)) {
+        TerminateProcess(program->process.hProcess, 1);
+        WaitForSingleObject(program->process.hProcess, INFINITE);
+    }
+    CloseHandle(program->process.hThread);
+    CloseHandle(program->process.hProcess);
+    ZeroMemory(&program->process, sizeof(program->process));
+}

@@ -1,0 +1,35 @@
+// Watching TEST.exe from another process, as any program can: find its
+// windows, read its log pane, close it as a user would.
+#ifndef TOOLS_OUTSIDE_H
+#define TOOLS_OUTSIDE_H
+
+#include "platform/platform.h"
+
+#include <string>
+
+struct Program {
+    PROCESS_INFORMATION process;
+    DWORD error; // why it could not be started, 0 once it runs
+};
+
+Program StartProgram(const std::string &path);
+
+// The first visible top-level window of the process with this class name.
+HWND FindProgramWindow(const Program &program, const char *className);
+
+// The program's main window once it is visible, which it becomes only when
+// the capture tests have finished. NULL if the program ended first.
+HWND FindFinishedMainWindow(const Program &program);
+
+std::string ReadLogPane(HWND mainWindow);
+std::string WindowTitle(HWND hwnd);
+
+bool HasEnded(const Program &program, DWORD *exitCode);
+
+// Sends WM_CLOSE and waits for the process to end; it is killed if it
+// outlasts the wait. Returns whether it ended by itself.
+bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode);
+
+void EndProgram(Program *program);
+
+#endif
