@@ -19,6 +19,7 @@ Program StartProgram(const std::string &path)
 struct WindowSearch {
     DWORD processId;
     const char *className;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -28,7 +29,7 @@ static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
     char className[64];
-    if (processId != search->processId || !IsWindowVisible(hwnd) ||
+    if (processId != search->processId || (search->visibleOnly && !IsWindowVisible(hwnd)) ||
         !GetClassNameA(hwnd, className, sizeof(className)) ||
         lstrcmpA(className, search->className) != 0)
         return TRUE;
@@ -36,9 +37,9 @@ static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     return FALSE;
 }
 
-HWND FindProgramWindow(const Program &program, const char *className)
+HWND FindProgramWindow(const Program &program, const char *className, bool visibleOnly)
 {
-    WindowSearch search = {program.process.dwProcessId, className, NULL};
+    WindowSearch search = {program.process.dwProcessId, className, visibleOnly, NULL};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search.found;
 }

@@ -14,8 +14,8 @@ struct Program {
 
 Program StartProgram(const std::string &path);
 
-// The first visible top-level window of the process with this class name.
-HWND FindProgramWindow(const Program &program, const char *className);
+// The first top-level window of the process with this class name.
+HWND FindProgramWindow(const Program &program, const char *className, bool visibleOnly = true);
 
 // The program's main window once it is visible, which it becomes only when
 // the capture tests have finished. NULL if the program ended first.
