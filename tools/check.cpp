@@ -1,6 +1,6 @@
 // The checker: starts TEST.exe, waits for its finished log, reads it from
 // outside, closes the program as a user would and judges the platform.
-//   check [--json] [--timeout SECONDS] [PATH-OF-TEST.exe]
+//   check [--json] [--timeout SECONDS] [--screenshot FILE.bmp] [PATH-OF-TEST.exe]
 // Exit status: 0 both dialogs released the capture, 1 at least one held
 // it, 2 the run could not be judged.
 #include "tools/outside.h"
@@ -20,6 +20,7 @@ struct Options {
     bool json = false;
     DWORD timeoutMs = 60000;
     std::string path;
+    std::string screenshot; // the screen with the finished log, before closing
 };
 
 struct Run {
@@ -50,6 +51,8 @@ static bool ParseOptions(int argc, char **argv, Options *options)
             if (seconds <= 0)
                 return false;
             options->timeoutMs = (DWORD)(seconds * 1000);
+        } else if (arg == "--screenshot" && i + 1 < argc) {
+            options->screenshot = argv[++i];
         } else if (arg.size() > 0 && arg[0] != '-' && options->path.empty()) {
             options->path = arg;
         } else {
@@ -121,6 +124,15 @@ static HWND WaitForFinishedLog(const Program &program, const Options &options, R
     }
 }
 
+// The window has just been shown: let it paint before the picture is taken.
+static bool TakeScreenshot(HWND main, const std::string &path)
+{
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    RedrawWindow(main, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return SaveScreenBitmap(path);
+}
+
 static void RunProgram(const Options &options, Run *run)
 {
     if (GetFileAttributesA(options.path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -138,6 +150,9 @@ static void RunProgram(const Options &options, Run *run)
     HWND main = WaitForFinishedLog(program, options, run);
     if (main) {
         run->log = ReadLogPane(main);
+        if (!options.screenshot.empty() && !TakeScreenshot(main, options.screenshot))
+            fprintf(stderr, "check: the screenshot could not be written to %s\n",
+                    options.screenshot.c_str());
         run->ended = CloseProgram(program, main, CLOSE_WAIT_MS, &run->exitCode);
         if (!run->ended)
             run->error = "the program did not end after WM_CLOSE and was ended";
@@ -243,7 +258,8 @@ int main(int argc, char **argv)
     _setmode(_fileno(stdout), _O_BINARY);
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        fprintf(stderr, "check: usage: check [--json] [--timeout SECONDS] [PATH-OF-TEST.exe]\n");
+        fprintf(stderr, "check: usage: check [--json] [--timeout SECONDS] [--screenshot FILE.bmp] "
+                        "[PATH-OF-TEST.exe]\n");
         return STATUS_NOT_JUDGED;
     }
     Run run;

@@ -102,3 +102,44 @@ void EndProgram(Program *program)
     CloseHandle(program->process.hProcess);
     ZeroMemory(&program->process, sizeof(program->process));
 }
+
+bool SaveScreenBitmap(const std::string &path)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER info;
+    ZeroMemory(&info, sizeof(info));
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    DWORD rowSize = ((DWORD)width * 3 + 3) & ~3u;
+    std::vector<char> pixels((size_t)rowSize * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), (BITMAPINFO *)&info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+
+    BITMAPFILEHEADER file;
+    ZeroMemory(&file, sizeof(file));
+    file.bfType = 0x4d42; // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written;
+    bool ok = WriteFile(out, &file, sizeof(file), &written, NULL) &&
+              WriteFile(out, &info, sizeof(info), &written, NULL) &&
+              WriteFile(out, pixels.data(), (DWORD)pixels.size(), &written, NULL);
+    CloseHandle(out);
+    return ok;
+}

@@ -32,4 +32,8 @@ bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *
 
 void EndProgram(Program *program);
 
+
+
+// Saves what the screen shows now as a 24-bit BMP file.
+bool SaveScreenBitmap(const std::string &path);
 #endif

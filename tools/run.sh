@@ -14,5 +14,11 @@ fi
 build_target "$target" TEST check
 start_platform
 status=0
-"$(loader_for "$target")" "$BUILD/$target/bin/check.exe" || status=$?
+cd "$BUILD"
+rm -f screenshot.bmp screenshot.png
+"$(loader_for "$target")" "$BUILD/$target/bin/check.exe" --screenshot screenshot.bmp || status=$?
+if [ -f screenshot.bmp ] && convert screenshot.bmp screenshot.png 2>/dev/null; then
+    rm -f screenshot.bmp
+    say "screenshot of the finished log: $BUILD/screenshot.png"
+fi
 exit $status
