@@ -29,6 +29,7 @@ struct Run {
     bool ended = false;
     DWORD exitCode = 0;
     double seconds = 0;
+    unsigned long peakMemoryKiB = 0; // of the program, up to the finished log
     std::string openFileClosedFromOutside, chooseFontClosedFromOutside; // dialog titles
 };
 
@@ -150,6 +151,7 @@ static void RunProgram(const Options &options, Run *run)
     HWND main = WaitForFinishedLog(program, options, run);
     if (main) {
         run->log = ReadLogPane(main);
+        run->peakMemoryKiB = PeakMemoryKiB(program);
         if (!options.screenshot.empty() && !TakeScreenshot(main, options.screenshot))
             fprintf(stderr, "check: the screenshot could not be written to %s\n",
                     options.screenshot.c_str());
@@ -244,10 +246,10 @@ static void PrintJson(const Options &options, const Run &run, const Judgement &j
     for (const std::string &line : judgement.lines)
         lines += (lines.empty() ? "" : ", ") + JsonString(line);
     printf("{\"program\": %s, \"status\": %d, \"error\": %s, \"exitCode\": %s, "
-           "\"seconds\": %.3f, \"openFile\": %s, \"chooseFont\": %s, \"log\": [%s]}\n",
+           "\"seconds\": %.3f, \"peakMemoryKiB\": %lu, \"openFile\": %s, \"chooseFont\": %s, \"log\": [%s]}\n",
            JsonString(options.path).c_str(), status,
            run.error.empty() ? "null" : JsonString(run.error).c_str(),
-           run.ended ? std::to_string(run.exitCode).c_str() : "null", run.seconds,
+           run.ended ? std::to_string(run.exitCode).c_str() : "null", run.seconds, run.peakMemoryKiB,
            JsonProbe(judgement.openFile).c_str(), JsonProbe(judgement.chooseFont).c_str(),
            lines.c_str());
 }

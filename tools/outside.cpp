@@ -1,5 +1,6 @@
 #include "tools/outside.h"
 
+#include <psapi.h>
 #include <vector>
 
 Program StartProgram(const std::string &path)
@@ -68,6 +69,15 @@ std::string WindowTitle(HWND hwnd)
     char title[256] = "";
     GetWindowTextA(hwnd, title, sizeof(title));
     return title;
+}
+
+unsigned long PeakMemoryKiB(const Program &program)
+{
+    PROCESS_MEMORY_COUNTERS counters;
+    ZeroMemory(&counters, sizeof(counters));
+    if (!GetProcessMemoryInfo(program.process.hProcess, &counters, sizeof(counters)))
+        return 0;
+    return (unsigned long)(counters.PeakWorkingSetSize / 1024);
 }
 
 bool HasEnded(const Program &program, DWORD *exitCode)

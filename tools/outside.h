@@ -24,6 +24,9 @@ HWND FindFinishedMainWindow(const Program &program);
 std::string ReadLogPane(HWND mainWindow);
 std::string WindowTitle(HWND hwnd);
 
+// The most memory the process has had in use so far, in KiB; 0 if unknown.
+unsigned long PeakMemoryKiB(const Program &program);
+
 bool HasEnded(const Program &program, DWORD *exitCode);
 
 // Sends WM_CLOSE and waits for the process to end; it is killed if it
