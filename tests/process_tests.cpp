@@ -90,7 +90,8 @@ TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
     HWND main = nullptr;
     DWORD deadline = GetTickCount() + 60000;
     // Waiting on the process lets a program that ends early end the wait.
-    while (!(main = FindFinishedMainWindow(program)) && (LONG)(GetTickCount() - deadline) < 0)
+    while (!((main = FindMainWindow(program)) && IsWindowVisible(main)) &&
+           (LONG)(GetTickCount() - deadline) < 0)
         ASSERT_EQ(WaitForSingleObject(program.process.hProcess, 20), (DWORD)WAIT_TIMEOUT);
     ASSERT_NE(main, nullptr) << "the main window never became visible: a dialog stayed open";
 

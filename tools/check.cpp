@@ -14,7 +14,7 @@
 #include <vector>
 
 enum { STATUS_RELEASED = 0, STATUS_HELD = 1, STATUS_NOT_JUDGED = 2 };
-enum { POLL_MS = 5, CLOSE_WAIT_MS = 10000 };
+enum { POLL_MS = 2, CLOSE_WAIT_MS = 10000 };
 
 struct Options {
     bool json = false;
@@ -73,9 +73,9 @@ static std::string Seconds(DWORD ms)
 }
 
 // Which probe's dialog is open, from the headers the program has logged.
-static bool FontProbeIsRunning(const Program &program)
+static bool FontProbeIsRunning(HWND main)
 {
-    std::string log = ReadLogPane(FindProgramWindow(program, "TEST", false));
+    std::string log = ReadLogPane(main);
     size_t font = log.rfind("Testing ChooseFont");
     size_t open = log.rfind("Testing GetOpenFileName");
     return font != std::string::npos && (open == std::string::npos || font > open);
@@ -83,10 +83,10 @@ static bool FontProbeIsRunning(const Program &program)
 
 // Past the time limit: a dialog still open is named and closed, once; a
 // program with no dialog, or one whose dialog will not close, has failed.
-static bool CloseStuckDialog(const Program &program, const Options &options, Run *run)
+static bool CloseStuckDialog(const Program &program, HWND main, const Options &options, Run *run)
 {
     HWND dialog = FindProgramWindow(program, "#32770");
-    std::string *closed = FontProbeIsRunning(program) ? &run->chooseFontClosedFromOutside
+    std::string *closed = FontProbeIsRunning(main) ? &run->chooseFontClosedFromOutside
                                                        : &run->openFileClosedFromOutside;
     if (!dialog) {
         run->error = "the program showed no window within " + Seconds(options.timeoutMs) +
@@ -103,25 +103,30 @@ static bool CloseStuckDialog(const Program &program, const Options &options, Run
     return true;
 }
 
+// Polls cheaply: the main window is looked for only until it is found,
+// then only its visibility is asked. Waiting on the process ends the wait
+// at once if the program ends.
 static HWND WaitForFinishedLog(const Program &program, const Options &options, Run *run)
 {
     DWORD deadline = GetTickCount() + options.timeoutMs;
+    HWND main = NULL;
     for (;;) {
-        HWND main = FindFinishedMainWindow(program);
-        if (main)
+        if (!main)
+            main = FindMainWindow(program);
+        if (main && IsWindowVisible(main))
             return main;
-        if (HasEnded(program, &run->exitCode)) {
+        if (WaitForSingleObject(program.process.hProcess, POLL_MS) == WAIT_OBJECT_0) {
+            HasEnded(program, &run->exitCode);
             run->ended = true;
             run->error = "the program ended with exit code " + std::to_string(run->exitCode) +
                          " before showing its main window; run it by hand to see why";
             return NULL;
         }
         if ((LONG)(GetTickCount() - deadline) >= 0) {
-            if (!CloseStuckDialog(program, options, run))
+            if (!CloseStuckDialog(program, main, options, run))
                 return NULL;
             deadline = GetTickCount() + options.timeoutMs;
         }
-        Sleep(POLL_MS);
     }
 }
 

@@ -21,6 +21,7 @@ struct WindowSearch {
     DWORD processId;
     const char *className;
     bool visibleOnly;
+    bool withLogPane;
     HWND found;
 };
 
@@ -32,7 +33,8 @@ static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     char className[64];
     if (processId != search->processId || (search->visibleOnly && !IsWindowVisible(hwnd)) ||
         !GetClassNameA(hwnd, className, sizeof(className)) ||
-        lstrcmpA(className, search->className) != 0)
+        lstrcmpA(className, search->className) != 0 ||
+        (search->withLogPane && !FindWindowExA(hwnd, NULL, "EDIT", NULL)))
         return TRUE;
     search->found = hwnd;
     return FALSE;
@@ -40,19 +42,21 @@ static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
 
 HWND FindProgramWindow(const Program &program, const char *className, bool visibleOnly)
 {
-    WindowSearch search = {program.process.dwProcessId, className, visibleOnly, NULL};
+    WindowSearch search = {program.process.dwProcessId, className, visibleOnly, false, NULL};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search.found;
 }
 
-HWND FindFinishedMainWindow(const Program &program)
+HWND FindMainWindow(const Program &program)
 {
-    return FindProgramWindow(program, "TEST");
+    WindowSearch search = {program.process.dwProcessId, "TEST", false, true, NULL};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
 }
 
 std::string ReadLogPane(HWND mainWindow)
 {
-    HWND pane = FindWindowExA(mainWindow, NULL, "EDIT", NULL);
+    HWND pane = mainWindow ? FindWindowExA(mainWindow, NULL, "EDIT", NULL) : NULL;
     if (!pane)
         return std::string();
     DWORD_PTR length = 0;

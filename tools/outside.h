@@ -17,9 +17,10 @@ Program StartProgram(const std::string &path);
 // The first top-level window of the process with this class name.
 HWND FindProgramWindow(const Program &program, const char *className, bool visibleOnly = true);
 
-// The program's main window once it is visible, which it becomes only when
-// the capture tests have finished. NULL if the program ended first.
-HWND FindFinishedMainWindow(const Program &program);
+// The program's main window, the "TEST" window with the log pane, shown or
+// not; NULL until the program has made it. It becomes visible only when the
+// capture tests have finished.
+HWND FindMainWindow(const Program &program);
 
 std::string ReadLogPane(HWND mainWindow);
 std::string WindowTitle(HWND hwnd);
