@@ -36,6 +36,10 @@ for i in $(seq "$runs"); do
     start=$(now_ms)
     "$loader" "$bin/baseline.exe" >/dev/null 2>&1
     echo $(( $(now_ms) - start )) >>"$results/baseline"
+    # The checker's own start and end, with nothing to run: a usage error.
+    start=$(now_ms)
+    "$loader" "$bin/check.exe" --timeout >/dev/null 2>&1 || true
+    echo $(( $(now_ms) - start )) >>"$results/checker-alone"
 done
 
 check=$(median <"$results/check")
@@ -44,6 +48,7 @@ program=$(median <"$results/program")
 printf '%s build, %s runs each, medians:\n' "$target" "$runs"
 printf '  checker on TEST.exe, start to verdict   %6s ms\n' "$check"
 printf '    of which TEST.exe, start to exit      %6s ms\n' "$program"
+printf '    checker alone, start to exit          %6s ms\n' "$(median <"$results/checker-alone")"
 printf '  bare baseline, start to exit            %6s ms\n' "$baseline"
 printf '  ratio checker / baseline                %6s\n' "$(awk -v a="$check" -v b="$baseline" 'BEGIN { printf "%.2f", a / b }')"
 printf '  TEST.exe peak memory                    %6s KiB\n' "$(sort -n "$results/memory" | tail -1)"

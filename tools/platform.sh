@@ -62,7 +62,10 @@ build_target() {
 
 STARTED_XVFB=""
 stop_all() {
-    [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && WINEPREFIX="$WINEPREFIX" $WINESERVER -k 2>/dev/null
+    if [ -d "$WINEPREFIX" ]; then
+        $WINESERVER -k 2>/dev/null
+        $WINESERVER -w 2>/dev/null
+    fi
     [ -n "$STARTED_XVFB" ] && kill "$STARTED_XVFB" 2>/dev/null && wait "$STARTED_XVFB" 2>/dev/null
     return 0
 }
