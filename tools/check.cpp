@@ -162,10 +162,11 @@ static void RunProgram(const Options &options, Run *run)
                     options.screenshot.c_str());
         run->ended = CloseProgram(program, main, CLOSE_WAIT_MS, &run->exitCode);
         if (!run->ended)
-            run->error = "the program did not end after WM_CLOSE and was ended";
+            run->error = "the program did not end after WM_CLOSE and was ended; "
+                         "run it by hand and close it to see why";
         else if (run->exitCode != 0)
             run->error = "the program ended with exit code " + std::to_string(run->exitCode) +
-                         " instead of 0";
+                         " instead of 0; run it by hand to see why";
     }
     EndProgram(&program);
     run->seconds = (GetTickCount() - started) / 1000.0;
