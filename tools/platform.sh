@@ -4,7 +4,7 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
-PACKAGES="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine32:i386 wine64 xvfb xauth imagemagick python3"
+PACKAGES="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine32:i386 wine64 xvfb xauth imagemagick"
 
 say() { printf '%s\n' "$*" >&2; }
 fail() { say "error: $*"; exit 2; }
