@@ -11,7 +11,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
-#include <vector>
 
 enum { STATUS_RELEASED = 0, STATUS_HELD = 1, STATUS_NOT_JUDGED = 2 };
 enum { POLL_MS = 2, CLOSE_WAIT_MS = 10000 };
@@ -86,13 +85,13 @@ static bool FontProbeIsRunning(HWND main)
 static bool CloseStuckDialog(const Program &program, HWND main, const Options &options, Run *run)
 {
     HWND dialog = FindProgramWindow(program, "#32770");
-    std::string *closed = FontProbeIsRunning(main) ? &run->chooseFontClosedFromOutside
-                                                       : &run->openFileClosedFromOutside;
     if (!dialog) {
         run->error = "the program showed no window within " + Seconds(options.timeoutMs) +
                      "; check that the platform's display works, or raise --timeout";
         return false;
     }
+    std::string *closed = FontProbeIsRunning(main) ? &run->chooseFontClosedFromOutside
+                                                   : &run->openFileClosedFromOutside;
     std::string title = WindowTitle(dialog);
     if (!closed->empty()) {
         run->error = "the dialog \"" + title + "\" stayed open even after Cancel; the program was ended";

@@ -20,8 +20,7 @@ Program StartProgram(const std::string &path)
 struct WindowSearch {
     DWORD processId;
     const char *className;
-    bool visibleOnly;
-    bool withLogPane;
+    bool mainWindow; // the window with the log pane, shown or not
     HWND found;
 };
 
@@ -31,27 +30,32 @@ static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
     char className[64];
-    if (processId != search->processId || (search->visibleOnly && !IsWindowVisible(hwnd)) ||
-        !GetClassNameA(hwnd, className, sizeof(className)) ||
-        lstrcmpA(className, search->className) != 0 ||
-        (search->withLogPane && !FindWindowExA(hwnd, NULL, "EDIT", NULL)))
+    if (processId != search->processId || !GetClassNameA(hwnd, className, sizeof(className)) ||
+        lstrcmpA(className, search->className) != 0)
+        return TRUE;
+    bool matches = search->mainWindow ? FindWindowExA(hwnd, NULL, "EDIT", NULL) != NULL
+                                      : IsWindowVisible(hwnd) != FALSE;
+    if (!matches)
         return TRUE;
     search->found = hwnd;
     return FALSE;
 }
 
-HWND FindProgramWindow(const Program &program, const char *className, bool visibleOnly)
+static HWND SearchWindows(const Program &program, const char *className, bool mainWindow)
 {
-    WindowSearch search = {program.process.dwProcessId, className, visibleOnly, false, NULL};
+    WindowSearch search = {program.process.dwProcessId, className, mainWindow, NULL};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search.found;
 }
 
+HWND FindProgramWindow(const Program &program, const char *className)
+{
+    return SearchWindows(program, className, false);
+}
+
 HWND FindMainWindow(const Program &program)
 {
-    WindowSearch search = {program.process.dwProcessId, "TEST", false, true, NULL};
-    EnumWindows(MatchWindow, (LPARAM)&search);
-    return search.found;
+    return SearchWindows(program, "TEST", true);
 }
 
 std::string ReadLogPane(HWND mainWindow)

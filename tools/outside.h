@@ -14,8 +14,8 @@ struct Program {
 
 Program StartProgram(const std::string &path);
 
-// The first top-level window of the process with this class name.
-HWND FindProgramWindow(const Program &program, const char *className, bool visibleOnly = true);
+// The first visible top-level window of the process with this class name.
+HWND FindProgramWindow(const Program &program, const char *className);
 
 // The program's main window, the "TEST" window with the log pane, shown or
 // not; NULL until the program has made it. It becomes visible only when the
@@ -36,8 +36,7 @@ bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *
 
 void EndProgram(Program *program);
 
-
-
 // Saves what the screen shows now as a 24-bit BMP file.
 bool SaveScreenBitmap(const std::string &path);
+
 #endif
