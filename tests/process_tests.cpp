@@ -116,8 +116,8 @@ TEST(CheckerProcessTest, JudgesTheProgramAndItsStatusMatchesTheVerdicts)
 {
     Outcome outcome = RunChecker("--json");
     const std::string &json = outcome.output;
-    std::string open = JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z ]+)\"");
-    std::string font = JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z ]+)\"");
+    std::string open = JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\"");
+    std::string font = JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\"");
     EXPECT_TRUE(open == "held" || open == "released") << json;
     EXPECT_TRUE(font == "held" || font == "released") << json;
     DWORD expected = (open == "held" || font == "held") ? 1 : 0;
@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"never_shows.exe", "\"error\": \"the program showed no window within 2.0 s"},
         Failure{"exits_at_once.exe", "\"error\": \"the program ended with exit code 3 before"},
         Failure{"dialog_stays_open.exe",
-                "\"openFile\": \\{\"verdict\": \"not judged\", \"holder\": null, \"reason\": "
+                "\"openFile\": \\{\"verdict\": \"not_judged\", \"holder\": null, \"reason\": "
                 "\"its dialog \\\\\"Stays open\\\\\" did not close by itself"}));
 
 TEST(CheckerProcessTest, MissingOrNonProgramPathIsNotJudged)

@@ -5,6 +5,7 @@
 // it, 2 the run could not be judged.
 #include "tools/outside.h"
 #include "tools/verdict.h"
+#include "tools/json.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -217,24 +218,6 @@ static void PrintText(const Options &options, const Run &run, const Judgement &j
                options.path.c_str(), run.exitCode, run.seconds, status);
     if (!run.error.empty())
         fprintf(stderr, "check: %s\n", run.error.c_str());
-}
-
-static std::string JsonString(const std::string &text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += (char)c;
-        } else if (c < 0x20 || c >= 0x7f) {
-            char escaped[8];
-            snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out + "\"";
 }
 
 static std::string JsonProbe(const ProbeVerdict &probe)
