@@ -1,6 +1,8 @@
 // TEST.exe and the checker as separate processes on the platform, watched
 // from outside as a user's tools would.
+#include "tools/libraries.h"
 #include "tools/outside.h"
+#include "tools/text.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -85,7 +87,9 @@ const char H[] = "[0-9a-f]{8}";
 
 TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
 {
-    Program program = StartProgram(BesideThisProgram("TEST.exe"));
+    std::string error;
+    ASSERT_TRUE(LoadWindowFunctions(&error)) << error;
+    Program program = StartProgram(Wide(BesideThisProgram("TEST.exe")));
     ASSERT_EQ(program.error, 0u);
     HWND main = nullptr;
     DWORD deadline = GetTickCount() + 60000;
@@ -95,8 +99,9 @@ TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
         ASSERT_EQ(WaitForSingleObject(program.process.hProcess, 20), (DWORD)WAIT_TIMEOUT);
     ASSERT_NE(main, nullptr) << "the main window never became visible: a dialog stayed open";
 
-    EXPECT_EQ(FindProgramWindow(program, "#32770"), nullptr);
-    std::string log = ReadLogPane(main);
+    EXPECT_EQ(FindProgramWindow(program, L"#32770"), nullptr);
+    std::string log;
+    ASSERT_TRUE(ReadLogPane(main, 5000, &log));
     std::string pattern = std::string("Testing GetOpenFileName\r\nWnd with capture:") + H +
                           "\r\nWM_INITDIALOG:" + H + "\r\n(WM_NOTIFY:" + H + " - " + H +
                           " - \\([0-9]\\)\r\n(CommonFileDialog.*\r\n)?(Quitting dialog\r\n)?)+"
