@@ -26,7 +26,7 @@ static void MarkUnread(ProbeVerdict *probe, const Run &run)
 {
     if (run.logRead)
         return;
-    *probe = {VERDICT_NOT_JUDGED, "", "the log could not be read: " + run.error};
+    *probe = {VERDICT_NOT_JUDGED, "", "the run failed before the log was read"};
 }
 
 static Judgement Judge(const Run &run)

@@ -58,6 +58,22 @@ static std::wstring FullPath(const std::wstring &path)
     return full;
 }
 
+// Starting a program from a long path needs its short form, where the
+// file system has one.
+static std::wstring StartablePath(const std::wstring &path)
+{
+    if (path.size() < MAX_PATH)
+        return path;
+    std::wstring shortPath(path.size() + 1, L'\0');
+    DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], (DWORD)shortPath.size());
+    if (length == 0 || length >= shortPath.size())
+        return path;
+    shortPath.resize(length);
+    if (shortPath.compare(0, 4, L"\\\\?\\") == 0 && length - 4 < MAX_PATH)
+        shortPath = shortPath.substr(4);
+    return shortPath;
+}
+
 // 32 or 64 from the program file's header; 0 if it is not a program.
 static int ProgramBitness(const std::wstring &path)
 {
@@ -140,12 +156,14 @@ static bool CloseStuckDialog(Watch *watch, HWND main)
 static void EndedEarlyError(Run *run)
 {
     if (Crashed(run->exitCode))
-        run->error = "the program crashed before showing its main window: " + ExitText(run->exitCode) +
-                     "; run it by hand to see why";
+        run->error = "the program crashed before showing its main window: " + ExitText(run->exitCode);
+    else if (run->exitCode == 0)
+        run->error = "the program ended with exit code 0 before showing its main window, which it "
+                     "never does by itself: it was killed";
     else
         run->error = "the program ended with exit code " + std::to_string(run->exitCode) +
-                     " before showing its main window (it was killed, or it failed to start)"
-                     "; run it by hand to see why";
+                     " before showing its main window";
+    run->error += "; run it by hand to see why";
 }
 
 // Polls cheaply: the main window is looked for only until it is found,
@@ -231,11 +249,13 @@ void RunProgram(const Options &options, Run *run)
     DWORD started = GetTickCount();
     // Nothing but kernel32 is loaded yet: the program starts at once, and
     // the window libraries load while it does.
-    Watch watch = {options, StartProgram(path), run, started + options.timeoutMs,
+    Watch watch = {options, StartProgram(StartablePath(path)), run, started + options.timeoutMs,
                    started + options.timeoutMs + GRACE_MS};
     if (watch.program.error) {
         run->error = run->program + " could not be started: " + ErrorText(watch.program.error) +
-                     "; give the path of TEST.exe";
+                     (path.size() >= MAX_PATH ? "; the platform may not start programs from a path "
+                                                "this long: move it to a shorter one"
+                                              : "; give the path of TEST.exe");
         return;
     }
     std::string missing;
