@@ -10,7 +10,7 @@ enum {
     POLL_MS = 2,
     GRACE_MS = 5000,        // past the limit, for closing what is stuck
     DIALOG_GRACE_MS = 3000, // for the program to go on once its dialog is closed
-    ANSWER_MS = 5000,       // for the program to answer one message
+    ANSWER_MS = 3000,       // for the program to answer one message
     MIN_ANSWER_MS = 500,
     CLOSE_WAIT_MS = 10000
 };
