@@ -46,8 +46,7 @@ static std::string Format(const char *format, ...)
 static std::string Provenance(const Report &report)
 {
     std::string bitness = report.run.bitness ? std::to_string(report.run.bitness) + "-bit" : "unknown";
-    return "platform: " + ProvenanceText(report.provenance) + "; " + bitness + " TEST.exe; check " +
-           TOOLS_VERSION;
+    return ProvenanceText(report.provenance) + "; " + bitness + " TEST.exe; check " + TOOLS_VERSION;
 }
 
 std::string TextReport(const Report &report)
@@ -64,7 +63,7 @@ std::string TextReport(const Report &report)
             out += Format("%-31s%s%s\n", (std::string(probe.title) + ":").c_str(),
                           Explain(probe.verdict).c_str(), probe.counted ? "" : " [not counted]");
     }
-    out += Provenance(report) + "\n";
+    out += "platform: " + Provenance(report) + "\n";
     if (run.ended)
         out += Format("%s ended with %s after %.2f s; check status %d\n", run.program.c_str(),
                       ExitText(run.exitCode).c_str(), run.seconds, report.status);
@@ -127,7 +126,7 @@ std::string TapReport(const Report &report)
     }
     if (!report.run.error.empty())
         out += "# error: " + report.run.error + "\n";
-    out += "# " + Provenance(report) + "\n";
+    out += "# platform: " + Provenance(report) + "\n";
     return out;
 }
 
