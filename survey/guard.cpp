@@ -2,6 +2,9 @@
 
 void (*g_onStuckModal)(const Row &row);
 
+// How long a modal may take to close once the guard has cancelled it.
+enum { CLOSING_GRACE_MS = 5000 };
+
 struct Watch {
     HANDLE done;
     HANDLE thread;
@@ -57,7 +60,7 @@ static DWORD WINAPI WatchThread(void *)
     InterlockedExchange(&g_watch.closed, 1);
     CloseModalsOf(g_watch.target);
     // A modal that ignores Cancel may never return: let the program report.
-    while (WaitForSingleObject(g_watch.done, g_watch.limitMs) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(g_watch.done, CLOSING_GRACE_MS) == WAIT_TIMEOUT) {
         if (g_onStuckModal)
             g_onStuckModal(*g_watch.row);
         CloseModalsOf(g_watch.target);

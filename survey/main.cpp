@@ -23,13 +23,18 @@ static void Print(const std::vector<Row> &rows)
 }
 
 // From the guard's thread, while the modal's call has not returned: report
-// what is known and end, so that the output stays whole.
+// what is known and end, so that the output stays whole. The kinds not yet
+// run are not judged either.
 static void ReportStuckModal(const Row &row)
 {
     std::vector<Row> rows = g_rows;
     rows.push_back(row);
     rows.back().guarded = true;
     rows.back().verdict = NOT_JUDGED;
+    for (size_t i = rows.size(); i < g_options.kinds.size(); i++) {
+        rows.push_back(Row());
+        rows.back().kind = g_options.kinds[i]->name;
+    }
     Print(rows);
     fprintf(stderr, "error: the %s modal did not close even after Cancel; run without it "
                     "(--only) or with a longer --timeout\n", row.kind.c_str());
