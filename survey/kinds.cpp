@@ -134,9 +134,14 @@ static DWORD BrowseFolder(HWND owner)
     bi.hwndOwner = owner;
     bi.lpszTitle = "survey";
     bi.lpfn = BrowseCallback;
+    // The folder browser is built on the object model, which this thread
+    // needs only here.
+    HRESULT com = CoInitialize(NULL);
     LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
     if (chosen)
         CoTaskMemFree(chosen);
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return 0;
 }
 

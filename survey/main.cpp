@@ -57,13 +57,11 @@ int main(int argc, char **argv)
         fprintf(stderr, "error: the survey's windows could not be created; run it on a desktop session\n");
         return 2;
     }
-    CoInitialize(NULL);
     g_onStuckModal = ReportStuckModal;
     for (const Kind *kind : g_options.kinds)
         g_rows.push_back(RunBracket(*kind, g_options.limitMs));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
-    CoUninitialize();
     Print(g_rows);
     return SurveyStatus(g_rows, g_options.strict);
 }
