@@ -7,6 +7,7 @@
 // A modal loop that dispatches timers runs this soon after it starts, and
 // again every so often until the modal is running.
 enum { RUNNING_TIMER_MS = 200 };
+enum { SETTLE_MS = 100 };
 
 static Row *g_row; // the row being recorded, NULL outside a bracket
 static UINT_PTR g_runningTimer;
@@ -64,8 +65,23 @@ static void CALLBACK RunningTimerProc(HWND, UINT, UINT_PTR, DWORD)
     NoteRunning();
 }
 
+// Closing a modal leaves focus changes on their way from the display; one
+// that arrives while the next modal runs cancels a menu. They are let in
+// first: the queue is emptied until it stays quiet for a moment.
+static void Settle()
+{
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    } while (MsgWaitForMultipleObjects(0, NULL, FALSE, SETTLE_MS, QS_ALLINPUT) != WAIT_TIMEOUT);
+}
+
 Row RunBracket(const Kind &kind, UINT limitMs)
 {
+    Settle();
     Row row;
     row.kind = kind.name;
     g_row = &row;

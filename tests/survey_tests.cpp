@@ -196,6 +196,12 @@ INSTANTIATE_TEST_SUITE_P(All, KindTest, ::testing::ValuesIn(KindNames()),
                              return std::string(info.param);
                          });
 
+TEST_F(SurveyTest, AMenuAfterAFileDialogIsNotCancelledByTheDialogsLeftovers)
+{
+    RunBracket(*FindKind("open_explorer"), 5000);
+    EXPECT_EQ(Cells(RunBracket(*FindKind("popup_menu"), 5000)), "holder|other #32768|nobody|taken");
+}
+
 TEST(SurveyOutputTest, JsonHasOneEntryPerKindWithNullsForWhatWasNotSeen)
 {
     Row taken;
