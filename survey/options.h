@@ -1,0 +1,20 @@
+// The survey's command line.
+#ifndef SURVEY_OPTIONS_H
+#define SURVEY_OPTIONS_H
+
+#include "survey/survey.h"
+
+struct Options {
+    bool help = false;
+    bool json = false;
+    bool strict = false;
+    UINT limitMs = 20000;            // per modal, before the guard closes it
+    std::vector<const Kind *> kinds; // in the order given; all by default
+    std::string error;               // a usage error, for people
+};
+
+Options ParseOptions(const std::vector<std::string> &args);
+
+extern const char USAGE[];
+
+#endif

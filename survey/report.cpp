@@ -1,0 +1,106 @@
+// The survey's output: a table for people, one JSON object for machines,
+// and the exit status.
+#include "survey/survey.h"
+#include "tools/json.h"
+
+#include <stdio.h>
+
+static const char *HolderName(HolderKind kind)
+{
+    switch (kind) {
+    case HOLDER_NOBODY:
+        return "nobody";
+    case HOLDER_OURS:
+        return "holder";
+    case HOLDER_OTHER:
+        return "other";
+    case HOLDER_UNSEEN:
+        break;
+    }
+    return "-";
+}
+
+std::string HolderText(const Holder &holder)
+{
+    std::string text = HolderName(holder.kind);
+    return holder.kind == HOLDER_OTHER ? text + " " + holder.className : text;
+}
+
+const char *VerdictName(Verdict verdict)
+{
+    static const char *const names[] = {"released", "released_late", "held",
+                                        "taken",    "not_shown",     "not_judged"};
+    return names[verdict];
+}
+
+static std::string Hex(DWORD value)
+{
+    char text[16];
+    snprintf(text, sizeof(text), "%08lx", (unsigned long)value);
+    return text;
+}
+
+static std::string VerdictText(const Row &row)
+{
+    std::string text = VerdictName(row.verdict);
+    if (row.verdict == NOT_SHOWN)
+        text += " (error " + Hex(row.error) + ")";
+    if (!row.box.empty())
+        text += " (after a box \"" + row.box + "\")";
+    if (row.guarded)
+        text += " (closed by the guard)";
+    return text;
+}
+
+static std::string Cell(const std::string &text, size_t width)
+{
+    return text + std::string(text.size() < width ? width - text.size() : 0, ' ') + " | ";
+}
+
+std::string TableText(const std::vector<Row> &rows)
+{
+    std::string text = "kind          | init          | running       | after         | verdict\n"
+                       "--------------|---------------|---------------|---------------|--------\n";
+    for (const Row &row : rows)
+        text += Cell(row.kind, 13) + Cell(HolderText(row.init), 13) +
+                Cell(HolderText(row.running), 13) + Cell(HolderText(row.after), 13) +
+                VerdictText(row) + "\n";
+    return text;
+}
+
+static std::string HolderJson(const Holder &holder)
+{
+    if (holder.kind == HOLDER_UNSEEN)
+        return "null";
+    return "{\"holder\": " + JsonString(HolderName(holder.kind)) +
+           ", \"class\": " + JsonStringOrNull(holder.className) + "}";
+}
+
+static std::string RowJson(const Row &row)
+{
+    return "{\"kind\": " + JsonString(row.kind) + ", \"init\": " + HolderJson(row.init) +
+           ", \"running\": " + HolderJson(row.running) + ", \"after\": " + HolderJson(row.after) +
+           ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
+           ", \"error\": " + (row.error ? JsonString(Hex(row.error)) : "null") +
+           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") + "}";
+}
+
+std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)
+{
+    std::string text = "{\"survey\": 1, " + provenanceMembers + ", \"kinds\": [";
+    for (size_t i = 0; i < rows.size(); i++)
+        text += (i ? ", " : "") + RowJson(rows[i]);
+    return text + "]}";
+}
+
+int SurveyStatus(const std::vector<Row> &rows, bool strict)
+{
+    int status = 0;
+    for (const Row &row : rows) {
+        if (row.verdict == NOT_JUDGED)
+            return 2;
+        if (row.verdict == HELD || (strict && row.verdict == RELEASED_LATE))
+            status = 1;
+    }
+    return status;
+}
