@@ -72,28 +72,42 @@ TEST(VerdictTest, SeveralQuittingLinesAndCheckpointsAllReleased)
     EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
 }
 
-TEST(VerdictTest, FontDialogHeldAtALaterColourRequestIsHeld)
+TEST(VerdictTest, FontDialogIsJudgedAtItsFirstColourRequestOnly)
 {
-    std::string log = OPEN_PART +
-                      "Testing ChooseFont\r\n"
-                      "WM_CTLCOLORDLG:00000000 - (0)\r\n"
-                      "Quitting dialog\r\n"
-                      "WM_CTLCOLORDLG:0001005e - (0)\r\n"
-                      "ChooseFontDialog - mouse capture should have been released now!\r\n"
-                      "Quitting dialog\r\n";
-    Judgement judgement = JudgeLog(log);
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_HELD);
-    EXPECT_EQ(judgement.chooseFont.holder, "0001005e");
+    const std::string later = "WM_CTLCOLORDLG:0001005e - (0)\r\n"
+                              "ChooseFontDialog - mouse capture should have been released now!\r\n"
+                              "Quitting dialog\r\n";
+    Judgement released = JudgeLog(OPEN_PART + "Testing ChooseFont\r\n"
+                                  "WM_CTLCOLORDLG:00000000 - (0)\r\nQuitting dialog\r\n" + later);
+    EXPECT_EQ(released.chooseFont.verdict, VERDICT_RELEASED);
+    EXPECT_NE(released.chooseFont.reason.find("later"), std::string::npos);
+
+    Judgement held = JudgeLog(OPEN_PART + "Testing ChooseFont\r\n" + later +
+                              "WM_CTLCOLORDLG:00000000 - (0)\r\nQuitting dialog\r\n");
+    EXPECT_EQ(held.chooseFont.verdict, VERDICT_HELD);
+    EXPECT_EQ(held.chooseFont.holder, "0001005e");
+
+    Judgement contradicted = JudgeLog(OPEN_PART + "Testing ChooseFont\r\n"
+                                      "WM_CTLCOLORDLG:0001005e - (0)\r\nQuitting dialog\r\n" + later);
+    EXPECT_EQ(contradicted.chooseFont.verdict, VERDICT_NOT_JUDGED);
+    EXPECT_NE(contradicted.chooseFont.reason.find("no complaint"), std::string::npos);
 }
 
-TEST(VerdictTest, UsersOwnTextInFrontIsPassedOver)
+TEST(VerdictTest, UsersOwnTextInFrontIsPassedOverEvenWithoutALineBreak)
 {
-    std::string log = "my notes: WM_NOTIFY:00000000 - 00000000 - (2)\r\n"
-                      "CommonFileDialog - mouse capture should have been released now!\r\n" +
-                      RELEASED_LOG;
-    Judgement judgement = JudgeLog(log);
+    const std::string notes = "my notes: WM_NOTIFY:00000000 - 00000000 - (2)\r\n"
+                              "CommonFileDialog - mouse capture should have been released now!\r\n";
+    Judgement judgement = JudgeLog(notes + RELEASED_LOG);
     EXPECT_EQ(judgement.openFile.verdict, VERDICT_RELEASED);
     EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
+
+    // The program appends its header to the last line the user left open.
+    Judgement glued = JudgeLog("WM_NOTIFY:00020058 - fffffda6 - (2)\r\nQuitting dialog\r\nuser lin" +
+                               PLATFORM_LOG);
+    EXPECT_EQ(glued.lines.front(), "WM_NOTIFY:00020058 - fffffda6 - (2)");
+    EXPECT_EQ(glued.openFile.verdict, VERDICT_HELD);
+    EXPECT_EQ(glued.openFile.holder, "0001005e");
+    EXPECT_EQ(glued.chooseFont.verdict, VERDICT_RELEASED);
 }
 
 TEST(VerdictTest, NewestRunIsJudgedWhenTheSequenceRanTwice)
@@ -116,16 +130,19 @@ TEST(VerdictTest, TrimmedAwayCheckpointIsNotJudged)
     EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
 }
 
-TEST(VerdictTest, ComplaintThatOutlivedItsCheckpointLineIsHeld)
+TEST(VerdictTest, CheckpointLineCutShortShowsOnlyAComplaint)
 {
     // The first line is the tail of the checkpoint line, cut by the pane.
-    std::string log = "- fffffda6 - (2)\r\n"
-                      "CommonFileDialog - mouse capture should have been released now!\r\n"
-                      "Quitting dialog\r\n"
-                      "Wnd with capture:00000000\r\n" + FONT_PART;
-    Judgement judgement = JudgeLog(log);
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_HELD);
-    EXPECT_EQ(judgement.openFile.holder, "");
+    const std::string rest = "Quitting dialog\r\nWnd with capture:00000000\r\n" + FONT_PART;
+    Judgement held = JudgeLog("0001005e - fffffda6 - (2)\r\n"
+                              "CommonFileDialog - mouse capture should have been released now!\r\n" + rest);
+    EXPECT_EQ(held.openFile.verdict, VERDICT_HELD);
+    EXPECT_EQ(held.openFile.holder, "");
+    EXPECT_EQ(held.chooseFont.verdict, VERDICT_RELEASED);
+
+    Judgement cut = JudgeLog("00000000 - fffffda6 - (2)\r\n" + rest);
+    EXPECT_EQ(cut.openFile.verdict, VERDICT_NOT_JUDGED);
+    EXPECT_NE(cut.openFile.reason.find("cut short"), std::string::npos);
 }
 
 TEST(VerdictTest, DialogThatNeverReachedItsCheckpointIsNotJudged)
