@@ -112,22 +112,69 @@ TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
     EndProgram(&program);
 }
 
-TEST(CheckerProcessTest, JudgesTheProgramAndItsStatusMatchesTheVerdicts)
+const char HOLDER[] = "0001005e", NO_HOLDER[] = "00000000", NO_CHECKPOINT[] = "";
+const char OPEN_COMPLAINT[] = "CommonFileDialog - mouse capture should have been released now!\r\n";
+const char FONT_COMPLAINT[] = "ChooseFontDialog - mouse capture should have been released now!\r\n";
+
+// One run's log with the checkpoints naming these holders, each followed by
+// its complaint if one is given.
+std::string RunLog(const std::string &openHolder, const char *openComplaint,
+                   const std::string &fontHolder, const char *fontComplaint)
 {
-    Outcome outcome = RunChecker("--json");
-    const std::string &json = outcome.output;
-    std::string open = JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\"");
-    std::string font = JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\"");
-    EXPECT_TRUE(open == "held" || open == "released") << json;
-    EXPECT_TRUE(font == "held" || font == "released") << json;
-    DWORD expected = (open == "held" || font == "held") ? 1 : 0;
-    EXPECT_EQ(outcome.status, expected);
-    EXPECT_EQ(JsonField(json, "\"status\": ([0-9])"), std::to_string(expected));
-    EXPECT_EQ(JsonField(json, "\"exitCode\": ([0-9]+)"), "0");
-    EXPECT_NE(json.find("\"Testing ChooseFont\""), std::string::npos);
-    EXPECT_EQ(json.find('\n'), json.size() - 1) << "one JSON object on one line";
-    EXPECT_FALSE(IsRunning("TEST.exe"));
+    std::string log = "Testing GetOpenFileName\r\nWnd with capture:0001005e\r\n";
+    if (!openHolder.empty())
+        log += "WM_NOTIFY:" + openHolder + " - fffffda6 - (2)\r\n" + openComplaint + "Quitting dialog\r\n";
+    log += "Wnd with capture:00000000\r\nTesting ChooseFont\r\nWnd with capture:0001005e\r\n";
+    if (!fontHolder.empty())
+        log += "WM_CTLCOLORDLG:" + fontHolder + " - (0)\r\n" + fontComplaint + "Quitting dialog\r\n";
+    return log + "Wnd with capture:00000000\r\n";
 }
+
+// What the stand-in shows and ends with, and what the checker must make of it.
+struct Case {
+    const char *name;
+    std::string log;
+    int exitCode;
+    DWORD status;
+    const char *open, *font;
+};
+
+class CheckerJudgementTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(CheckerJudgementTest, StatusAndBothVerdictsAreAsFixed)
+{
+    const Case &c = GetParam();
+    std::string caseFile = BesideThisProgram("shows_log.case");
+    HANDLE file = CreateFileA(caseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string text = std::to_string(c.exitCode) + "\n" + c.log;
+    DWORD written;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
+    CloseHandle(file);
+
+    Outcome outcome = RunChecker("--json \"" + BesideThisProgram("shows_log.exe") + "\"");
+    DeleteFileA(caseFile.c_str());
+    const std::string &json = outcome.output;
+    EXPECT_EQ(outcome.status, c.status) << json;
+    EXPECT_EQ(JsonField(json, "\"status\": ([0-9])"), std::to_string(c.status));
+    EXPECT_EQ(JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\""), c.open);
+    EXPECT_EQ(JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\""), c.font);
+    EXPECT_EQ(JsonField(json, "\"exitCode\": ([0-9]+)"), std::to_string(c.exitCode));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, CheckerJudgementTest,
+    ::testing::Values(
+        Case{"BothReleased", RunLog(NO_HOLDER, "", NO_HOLDER, ""), 0, 0, "released", "released"},
+        Case{"OpenHeld", RunLog(HOLDER, OPEN_COMPLAINT, NO_HOLDER, ""), 0, 1, "held", "released"},
+        Case{"FontHeld", RunLog(NO_HOLDER, "", HOLDER, FONT_COMPLAINT), 0, 1, "released", "held"},
+        Case{"BothHeld", RunLog(HOLDER, OPEN_COMPLAINT, HOLDER, FONT_COMPLAINT), 0, 1, "held", "held"},
+        Case{"OpenMissingFontHeld", RunLog(NO_CHECKPOINT, "", HOLDER, FONT_COMPLAINT), 0, 2, "not_judged", "held"},
+        Case{"OpenMissingFontReleased", RunLog(NO_CHECKPOINT, "", NO_HOLDER, ""), 0, 2, "not_judged", "released"},
+        Case{"OpenHeldFontMissing", RunLog(HOLDER, OPEN_COMPLAINT, NO_CHECKPOINT, ""), 0, 2, "held", "not_judged"},
+        Case{"OpenReleasedFontMissing", RunLog(NO_HOLDER, "", NO_CHECKPOINT, ""), 0, 2, "released", "not_judged"},
+        Case{"FontHolderWithoutComplaint", RunLog(NO_HOLDER, "", HOLDER, ""), 0, 2, "released", "not_judged"},
+        Case{"ExitCodeNotZero", RunLog(NO_HOLDER, "", NO_HOLDER, ""), 3, 2, "released", "released"}),
+    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
 TEST(CheckerProcessTest, TextOutputEndsWithOneVerdictPerProbe)
 {

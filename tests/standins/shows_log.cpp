@@ -1,0 +1,33 @@
+// Shows the log given in shows_log.case beside it, in the windows that
+// TEST.exe makes, and ends with the exit code given there once closed.
+// The file's first line is the exit code, the rest the pane's text.
+#include "tests/standins/standins.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+static char g_case[8192];
+
+static void ReadCase(void)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH - 1);
+    lstrcpyA(path + length - 3, "case");
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    DWORD got = 0;
+    ReadFile(file, g_case, sizeof(g_case) - 1, &got, NULL);
+    CloseHandle(file);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    ReadCase();
+    const char *log = strchr(g_case, '\n');
+    HWND main = CreateHiddenMainWindow(instance);
+    // The hidden capture holder is a "TEST" window too, without a pane.
+    CreateWindowExA(0, "TEST", "TEST", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, NULL, NULL, instance, NULL);
+    SetWindowTextA(FindWindowExA(main, NULL, "EDIT", NULL), log ? log + 1 : "");
+    ShowWindow(main, SW_SHOWNORMAL);
+    RunMessagesForever();
+    return atoi(g_case);
+}
