@@ -1,6 +1,7 @@
 // The two dialog hooks, and the whole capture test sequence with the
 // platform's real dialogs.
 #include "tests/support.h"
+#include "tests/logs.h"
 
 #include <regex>
 
@@ -32,9 +33,8 @@ protected:
         NMHDR header = {hdlg, 0, code};
         EXPECT_EQ(OpenFileHookProc(hdlg, WM_NOTIFY, 0, (LPARAM)&header), 0u);
     }
-    // The windows that waiting Cancel commands were posted to, each command
-    // checked for its values. A window filter would also take the messages
-    // of the window's children, so each message names its own.
+    // Where the waiting Cancel commands go, each checked for its values, by
+    // each message's own window: a window filter also takes its children's.
     std::vector<HWND> Cancels()
     {
         MSG msg;
@@ -70,8 +70,6 @@ protected:
     HWND parent = nullptr, hdlg = nullptr;
 };
 
-const char OPEN_COMPLAINT[] = "CommonFileDialog - mouse capture should have been released now!\r\n";
-const char FONT_COMPLAINT[] = "ChooseFontDialog - mouse capture should have been released now!\r\n";
 
 TEST_F(HookTest, OpenHookLogsEveryNotificationAndJudgesOnlyTheThird)
 {
@@ -103,15 +101,6 @@ TEST_F(HookTest, OpenHookReleasedAtTheThirdNotificationOnlyQuits)
     EXPECT_EQ(Log(), "WM_NOTIFY:00000000 - 00000001 - (2)\r\nQuitting dialog\r\n");
     EXPECT_EQ(Cancels(), std::vector<HWND>{parent});
     EXPECT_EQ(g_notifyCount, 3);
-}
-
-TEST_F(HookTest, OpenHookCounterBelowZeroNeitherJudgesNorQuits)
-{
-    g_notifyCount = -1;
-    Notify(1, true);
-    EXPECT_EQ(Log(), "WM_NOTIFY:" + Holder() + " - 00000001 - (-1)\r\n");
-    EXPECT_TRUE(Cancels().empty());
-    EXPECT_EQ(g_notifyCount, 0);
 }
 
 TEST_F(HookTest, FontHookJudgesEveryColourRequestAndCancelsTheDialogItself)
@@ -150,7 +139,6 @@ TEST_F(HookTest, OpenDialogGetsTheRecordAsTheProgramFillsIt)
 {
     CheckRecordSeenByHook(RunOpenFileProbe, [&](LPARAM lParam) {
         OPENFILENAMEA seen = *(const OPENFILENAMEA *)lParam;
-        ASSERT_NE(seen.lpstrFile, nullptr);
         EXPECT_STREQ(seen.lpstrFile, "");
         seen.lpstrFile = nullptr; // a buffer of the probe's own
         OPENFILENAMEA expected;

@@ -6,28 +6,21 @@
 #include <stdlib.h>
 #include <string.h>
 
-static char g_case[8192];
-
-static void ReadCase(void)
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH - 1);
-    lstrcpyA(path + length - 3, "case");
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    DWORD got = 0;
-    ReadFile(file, g_case, sizeof(g_case) - 1, &got, NULL);
-    CloseHandle(file);
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    ReadCase();
-    const char *log = strchr(g_case, '\n');
+    static char given[8192], path[MAX_PATH];
+    lstrcpyA(path + GetModuleFileNameA(NULL, path, MAX_PATH - 1) - 3, "case");
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    DWORD got = 0;
+    ReadFile(file, given, sizeof(given) - 1, &got, NULL);
+    CloseHandle(file);
+    const char *log = strchr(given, '\n');
+
     HWND main = CreateHiddenMainWindow(instance);
     // The hidden capture holder is a "TEST" window too, without a pane.
     CreateWindowExA(0, "TEST", "TEST", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, NULL, NULL, instance, NULL);
     SetWindowTextA(FindWindowExA(main, NULL, "EDIT", NULL), log ? log + 1 : "");
     ShowWindow(main, SW_SHOWNORMAL);
     RunMessagesForever();
-    return atoi(g_case);
+    return atoi(given);
 }
