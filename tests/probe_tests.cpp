@@ -64,6 +64,7 @@ protected:
         StartDialogGuard(20000);
         probe(g_hwndMain);
         EXPECT_FALSE(StopDialogGuard()) << "the dialog did not close by itself";
+        StopWatchingMessages();
         EXPECT_TRUE(checked) << "the hook wrote nothing";
     }
     std::string Holder() const { return Hex((DWORD_PTR)g_hwndCaptureHolder); }

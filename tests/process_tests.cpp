@@ -90,6 +90,8 @@ struct Case {
     const char *open, *font;
 };
 
+void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
+
 class CheckerJudgementTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(CheckerJudgementTest, StatusAndBothVerdictsAreAsFixed)

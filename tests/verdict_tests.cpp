@@ -27,6 +27,8 @@ struct Case {
     const char *fontHolder, *reason;
 };
 
+void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
+
 class VerdictTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(VerdictTest, EachProbeIsJudgedAsFixed)
