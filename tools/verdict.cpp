@@ -75,9 +75,9 @@ static ProbeVerdict JudgeCheckpoint(const std::string &holder, bool complained)
     return NotJudged("the log names a capture holder at the checkpoint but has no complaint");
 }
 
-// Only the first checkpoint counts; a complaint after a later one is told
-// in the reason, since the platform took the capture back while the
-// dialog was running.
+// Only the first checkpoint judges the platform: it is the first moment
+// the dialog is known to run. A complaint after a later one is still worth
+// telling.
 static void NoteLaterComplaint(const std::vector<std::string> &run, int from, Section section,
                                const Probe &probe, ProbeVerdict *verdict)
 {
@@ -104,13 +104,13 @@ static ProbeVerdict JudgeSection(const std::vector<std::string> &run, Section se
             return verdict;
         }
         // The checkpoint line left the trimmed pane, wholly or in part: its
-        // complaint still shows that the capture was held, but no holder
-        // that the line would have named can be trusted.
+        // complaint still shows that the capture was held, but what is left
+        // of the line shows neither the holder nor a release.
         if (run[i] == probe.complaint)
             return Held("");
-        if (i == section.begin && firstLineCut && std::regex_match(run[i], probe.cutShort))
-            return complaintNext ? Held("")
-                                 : NotJudged("the checkpoint line was cut short by the pane's trimming");
+        if (i == section.begin && firstLineCut && !complaintNext &&
+            std::regex_match(run[i], probe.cutShort))
+            return NotJudged("the checkpoint line was cut short by the pane's trimming");
     }
     return NotJudged(probe.missing);
 }
