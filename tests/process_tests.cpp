@@ -1,7 +1,7 @@
-// TEST.exe and the checker as separate processes on the platform, watched
-// from outside as a user's tools would.
-#include "tools/libraries.h"
-#include "tools/outside.h"
+// The checker as a process on the platform: on TEST.exe, and on stand-ins
+// whose logs, exit codes and failures are fixed in advance.
+#include "platform/platform.h"
+#include "tests/logs.h"
 #include "tools/text.h"
 
 #include <gtest/gtest.h>
@@ -143,62 +143,73 @@ bool IsOneJsonObject(const std::string &text)
            text.back() == '\n';
 }
 
-// Any holder values: the platform decides who holds the capture.
-const char H[] = "[0-9a-f]{8}";
-
-TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
-{
-    std::string error;
-    ASSERT_TRUE(LoadWindowFunctions(&error)) << error;
-    Program program = StartProgram(Wide(BesideThisProgram("TEST.exe")));
-    ASSERT_EQ(program.error, 0u);
-    HWND main = nullptr;
-    DWORD deadline = GetTickCount() + 60000;
-    // Waiting on the process lets a program that ends early end the wait.
-    while (!((main = FindMainWindow(program)) && IsWindowVisible(main)) &&
-           (LONG)(GetTickCount() - deadline) < 0)
-        ASSERT_EQ(WaitForSingleObject(program.process.hProcess, 20), (DWORD)WAIT_TIMEOUT);
-    ASSERT_NE(main, nullptr) << "the main window never became visible: a dialog stayed open";
-
-    EXPECT_EQ(FindProgramWindow(program, L"#32770"), nullptr);
+// What the stand-in shows and ends with, and what the checker must make of it.
+struct Case {
+    const char *name;
     std::string log;
-    ASSERT_TRUE(ReadLogPane(main, 5000, &log));
-    std::string pattern = std::string("Testing GetOpenFileName\r\nWnd with capture:") + H +
-                          "\r\nWM_INITDIALOG:" + H + "\r\n(WM_NOTIFY:" + H + " - " + H +
-                          " - \\([0-9]\\)\r\n(CommonFileDialog.*\r\n)?(Quitting dialog\r\n)?)+"
-                          "Wnd with capture:" + H + "\r\nTesting ChooseFont\r\nWnd with capture:" +
-                          H + "\r\nWM_INITDIALOG:" + H + "\r\n(WM_CTLCOLORDLG:" + H +
-                          " - \\(0\\)\r\n(ChooseFontDialog.*\r\n)?Quitting dialog\r\n)+"
-                          "Wnd with capture:" + H + "\r\n";
-    EXPECT_TRUE(std::regex_match(log, std::regex(pattern))) << log;
+    int exitCode;
+    DWORD status;
+    const char *open, *font;
+};
 
-    DWORD exitCode = 99;
-    EXPECT_TRUE(CloseProgram(program, main, 10000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
-    EndProgram(&program);
-}
+void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
 
-TEST(CheckerProcessTest, JudgesTheProgramAndItsStatusMatchesTheVerdicts)
+class CheckerJudgementTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(CheckerJudgementTest, StatusAndBothVerdictsAreAsFixed)
 {
-    Outcome outcome = RunChecker("--json");
+    const Case &c = GetParam();
+    std::string caseFile = BesideThisProgram("shows_log.case");
+    HANDLE file = CreateFileA(caseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string text = std::to_string(c.exitCode) + "\n" + c.log;
+    DWORD written;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
+    CloseHandle(file);
+
+    Outcome outcome = RunChecker("--json \"" + BesideThisProgram("shows_log.exe") + "\"");
+    DeleteFileA(caseFile.c_str());
     const std::string &json = outcome.output;
-    std::string open = JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\"");
-    std::string font = JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\"");
-    EXPECT_TRUE(open == "held" || open == "released") << json;
-    EXPECT_TRUE(font == "held" || font == "released") << json;
-    DWORD expected = (open == "held" || font == "held") ? 1 : 0;
-    EXPECT_EQ(outcome.status, expected);
-    EXPECT_EQ(JsonField(json, "\"status\": ([0-9])"), std::to_string(expected));
-    EXPECT_EQ(JsonField(json, "\"exitCode\": ([0-9]+)"), "0");
-    EXPECT_NE(json.find("\"Testing ChooseFont\""), std::string::npos);
-    EXPECT_EQ(json.find('\n'), json.size() - 1) << "one JSON object on one line";
-    EXPECT_FALSE(IsRunning("TEST.exe"));
+    EXPECT_EQ(outcome.status, c.status) << json;
+    EXPECT_EQ(JsonField(json, "\"status\": ([0-9])"), std::to_string(c.status));
+    EXPECT_EQ(JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\""), c.open);
+    EXPECT_EQ(JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\""), c.font);
+    EXPECT_EQ(JsonField(json, "\"exitCode\": ([0-9]+)"), std::to_string(c.exitCode));
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    Logs, CheckerJudgementTest,
+    ::testing::Values(
+        Case{"BothReleased", RunLog(OPEN_RELEASED, FONT_RELEASED), 0, 0, "released", "released"},
+        Case{"OpenHeld", RunLog(OPEN_HELD, FONT_RELEASED), 0, 1, "held", "released"},
+        Case{"FontHeld", RunLog(OPEN_RELEASED, FONT_HELD), 0, 1, "released", "held"},
+        Case{"BothHeld", RunLog(OPEN_HELD, FONT_HELD), 0, 1, "held", "held"},
+        Case{"OpenMissingFontHeld", RunLog("", FONT_HELD), 0, 2, "not_judged", "held"},
+        Case{"OpenMissingFontReleased", RunLog("", FONT_RELEASED), 0, 2, "not_judged", "released"},
+        Case{"OpenHeldFontMissing", RunLog(OPEN_HELD, ""), 0, 2, "held", "not_judged"},
+        Case{"OpenReleasedFontMissing", RunLog(OPEN_RELEASED, ""), 0, 2, "released", "not_judged"},
+        Case{"FontHolderWithoutComplaint", RunLog(OPEN_RELEASED, FONT_NO_COMPLAINT), 0, 2, "released",
+             "not_judged"},
+        Case{"ExitCodeNotZero", RunLog(OPEN_RELEASED, FONT_RELEASED), 3, 2, "released", "released"}),
+    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+// The real program, closed by the checker as a user would close it.
 TEST(CheckerProcessTest, TextOutputEndsWithOneVerdictPerProbe)
 {
-    Outcome outcome = RunChecker("");
-    EXPECT_LE(outcome.status, 1u);
+    std::string picture = BesideThisProgram("finished-log.png");
+    Outcome outcome = RunChecker("--screenshot \"" + picture + "\"");
+    EXPECT_LE(outcome.status, 1u) << outcome.output;
+    // A PNG of the main window alone: its header names the window's size.
+    unsigned char header[24] = {};
+    HANDLE file = CreateFileA(picture.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    ReadFile(file, header, sizeof(header), &got, nullptr);
+    CloseHandle(file);
+    DeleteFileA(picture.c_str());
+    EXPECT_EQ(memcmp(header, "\x89PNG\r\n\x1a\n", 8), 0);
+    EXPECT_EQ(header[18] << 8 | header[19], 400);
+    EXPECT_EQ(header[22] << 8 | header[23], 300);
+    EXPECT_NE(outcome.output.find("TEST.exe ended with exit code 0 after"), std::string::npos);
+    EXPECT_FALSE(IsRunning("TEST.exe"));
     EXPECT_NE(outcome.output.find("Testing GetOpenFileName\n"), std::string::npos);
     EXPECT_EQ(outcome.output.find('\r'), std::string::npos);
     EXPECT_TRUE(std::regex_search(outcome.output, std::regex("\nOpen dialog \\(GetOpenFileName\\): (released|HELD)")));

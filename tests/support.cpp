@@ -76,7 +76,7 @@ void ProgramWindowsTest::SetUp()
 void ProgramWindowsTest::TearDown()
 {
     AllowWindowCreation();
-    ForceCaptureAtCheckpoints(CAPTURE_AS_PLATFORM_LEAVES_IT);
+    StopWatchingMessages();
     ReleaseCapture();
     if (g_hwndMain)
         DestroyWindow(g_hwndMain);
@@ -116,28 +116,26 @@ bool StopDialogGuard()
     return g_guardClosedDialog;
 }
 
-static HHOOK g_captureHook;
-static ForcedCapture g_forcedCapture;
+static HHOOK g_watchHook;
+static std::function<void(const CWPSTRUCT &)> g_watcher;
 
-static LRESULT CALLBACK ForceCaptureProc(int code, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK WatchProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    const CWPSTRUCT *call = (const CWPSTRUCT *)lParam;
-    if (code == HC_ACTION && (call->message == WM_NOTIFY || call->message == WM_CTLCOLORDLG)) {
-        if (g_forcedCapture == CAPTURE_HELD)
-            SetCapture(g_hwndCaptureHolder);
-        else
-            ReleaseCapture();
-    }
-    return CallNextHookEx(g_captureHook, code, wParam, lParam);
+    if (code == HC_ACTION)
+        g_watcher(*(const CWPSTRUCT *)lParam);
+    return CallNextHookEx(g_watchHook, code, wParam, lParam);
 }
 
-void ForceCaptureAtCheckpoints(ForcedCapture how)
+void WatchMessages(std::function<void(const CWPSTRUCT &)> watcher)
 {
-    if (g_captureHook)
-        UnhookWindowsHookEx(g_captureHook);
-    g_captureHook = nullptr;
-    g_forcedCapture = how;
-    if (how != CAPTURE_AS_PLATFORM_LEAVES_IT)
-        g_captureHook = SetWindowsHookExA(WH_CALLWNDPROC, ForceCaptureProc, nullptr,
-                                          GetCurrentThreadId());
+    StopWatchingMessages();
+    g_watcher = std::move(watcher);
+    g_watchHook = SetWindowsHookExA(WH_CALLWNDPROC, WatchProc, nullptr, GetCurrentThreadId());
+}
+
+void StopWatchingMessages()
+{
+    if (g_watchHook)
+        UnhookWindowsHookEx(g_watchHook);
+    g_watchHook = nullptr;
 }

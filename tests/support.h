@@ -6,6 +6,7 @@
 #include "probes/probes.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 
 std::string WindowText(HWND hwnd);
@@ -37,9 +38,9 @@ protected:
 void StartDialogGuard(UINT limitMs);
 bool StopDialogGuard(); // true if the guard had to close a dialog
 
-// Sets who holds the capture just before the window procedure sees a
-// message: at every checkpoint message of both dialogs.
-enum ForcedCapture { CAPTURE_AS_PLATFORM_LEAVES_IT, CAPTURE_HELD, CAPTURE_RELEASED };
-void ForceCaptureAtCheckpoints(ForcedCapture how);
+// Calls the function with each message sent to a window of this thread,
+// before the window gets it, until the next call or the test's end.
+void WatchMessages(std::function<void(const CWPSTRUCT &)> watcher);
+void StopWatchingMessages();
 
 #endif

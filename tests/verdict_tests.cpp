@@ -1,152 +1,85 @@
 // Judging the platform from log texts, as the pane holds them.
 #include "tools/verdict.h"
+#include "tests/logs.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// A real log of this platform: the Open dialog kept the capture, the Font
-// dialog did not.
-const std::string OPEN_PART =
-    "Testing GetOpenFileName\r\n"
-    "Wnd with capture:0001005e\r\n"
-    "WM_INITDIALOG:0001005e\r\n"
-    "WM_NOTIFY:0001005e - fffffda7 - (0)\r\n"
-    "WM_NOTIFY:0001005e - fffffda5 - (1)\r\n"
-    "WM_NOTIFY:0001005e - fffffda6 - (2)\r\n"
-    "CommonFileDialog - mouse capture should have been released now!\r\n"
-    "Quitting dialog\r\n"
-    "Wnd with capture:00000000\r\n";
-const std::string FONT_PART =
-    "Testing ChooseFont\r\n"
-    "Wnd with capture:0001005e\r\n"
-    "WM_INITDIALOG:0001005e\r\n"
-    "WM_CTLCOLORDLG:00000000 - (0)\r\n"
-    "Quitting dialog\r\n"
-    "Wnd with capture:00000000\r\n";
-const std::string PLATFORM_LOG = OPEN_PART + FONT_PART;
+const std::string HELD_RUN = RunLog(OPEN_HELD, FONT_RELEASED);
 
-const std::string RELEASED_LOG =
-    "Testing GetOpenFileName\r\n"
-    "Wnd with capture:00020058\r\n"
-    "WM_INITDIALOG:00000000\r\n"
-    "WM_NOTIFY:00000000 - fffffda7 - (0)\r\n"
-    "WM_NOTIFY:00000000 - fffffda5 - (1)\r\n"
-    "WM_NOTIFY:00000000 - fffffda6 - (2)\r\n"
-    "Quitting dialog\r\n"
-    "WM_NOTIFY:00000000 - fffffda2 - (3)\r\n"
-    "Quitting dialog\r\n"
-    "WM_NOTIFY:00000000 - fffffda2 - (4)\r\n"
-    "Quitting dialog\r\n"
-    "Wnd with capture:00000000\r\n"
-    "Testing ChooseFont\r\n"
-    "Wnd with capture:00020058\r\n"
-    "WM_INITDIALOG:00000000\r\n"
-    "WM_CTLCOLORDLG:00000000 - (0)\r\n"
-    "Quitting dialog\r\n"
-    "WM_CTLCOLORDLG:00000000 - (0)\r\n"
-    "Quitting dialog\r\n"
-    "Wnd with capture:00000000\r\n";
-
-// What the pane keeps of a longer text: its newest 510 characters.
-std::string Trimmed(const std::string &text)
+// What the pane keeps of a log once its trimming has cut the log at a text.
+std::string From(const std::string &log, const char *text)
 {
-    return text.size() > 510 ? text.substr(text.size() - 510) : text;
+    return log.substr(log.find(text));
 }
 
-TEST(VerdictTest, RealLogHeldByTheOpenDialogReleasedByTheFontDialog)
+const Verdict R = VERDICT_RELEASED, H = VERDICT_HELD, N = VERDICT_NOT_JUDGED;
+
+// A log as the pane may hold it, and each probe's verdict and holder; the
+// reason, where given, is part of one probe's reason.
+struct Case {
+    const char *name;
+    std::string log;
+    Verdict open;
+    const char *openHolder;
+    Verdict font;
+    const char *fontHolder, *reason;
+};
+
+void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
+
+class VerdictTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(VerdictTest, EachProbeIsJudgedAsFixed)
 {
-    Judgement judgement = JudgeLog(PLATFORM_LOG);
+    const Case &c = GetParam();
+    Judgement judgement = JudgeLog(c.log);
+    EXPECT_EQ(judgement.openFile.verdict, c.open);
+    EXPECT_EQ(judgement.openFile.holder, c.openHolder);
+    EXPECT_EQ(judgement.chooseFont.verdict, c.font);
+    EXPECT_EQ(judgement.chooseFont.holder, c.fontHolder);
+    EXPECT_NE((judgement.openFile.reason + "|" + judgement.chooseFont.reason).find(c.reason),
+              std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, VerdictTest,
+    ::testing::Values(
+        Case{"RealLog", HELD_RUN, H, "0001005e", R, "", ""},
+        Case{"ClosingNotificationsAndColourRequests",
+             RunLog(OPEN_RELEASED + "WM_NOTIFY:00000000 - fffffda2 - (3)\r\nQuitting dialog\r\n",
+                    FONT_RELEASED + FONT_RELEASED),
+             R, "", R, "", ""},
+        // The Font dialog judges at its first colour request only.
+        Case{"FontHeldOnlyLater", RunLog(OPEN_HELD, FONT_RELEASED + FONT_HELD), H, "0001005e", R, "", "later"},
+        Case{"FontHeldFirst", RunLog(OPEN_HELD, FONT_HELD + FONT_RELEASED), H, "0001005e", H, "0001005e", ""},
+        Case{"FontHolderWithoutComplaint", RunLog(OPEN_HELD, FONT_NO_COMPLAINT + FONT_HELD),
+             H, "0001005e", N, "", "no complaint"},
+        Case{"OpenHolderWithoutComplaint",
+             RunLog("WM_NOTIFY:0001005e - fffffda6 - (2)\r\nQuitting dialog\r\n", FONT_RELEASED),
+             N, "", R, "", "no complaint"},
+        // Only the newest run counts, whatever text is in front of it.
+        Case{"EarlierRunInFront", RunLog(OPEN_HELD, FONT_HELD) + RunLog(OPEN_RELEASED, FONT_RELEASED),
+             R, "", R, "", ""},
+        Case{"UsersLastLineRunsIntoTheHeader",
+             "WM_NOTIFY:00020058 - fffffda6 - (2)\r\nQuitting dialog\r\nuser lin" + HELD_RUN,
+             H, "0001005e", R, "", ""},
+        // What the pane's trimming leaves of the Open dialog's checkpoint.
+        Case{"ComplaintOutlivedItsCheckpoint", From(HELD_RUN, "CommonFileDialog"), H, "", R, "", ""},
+        Case{"CheckpointCutShortWithComplaint", From(HELD_RUN, "0001005e - fffffda6"), H, "", R, "", ""},
+        Case{"CheckpointCutShort", From(RunLog(OPEN_RELEASED, FONT_RELEASED), "00000000 - fffffda6"),
+             N, "", R, "", "cut short"},
+        Case{"CheckpointsNeverReached", RunLog("", ""), N, "", N, "", "not in the log"},
+        Case{"Empty", "", N, "", N, "", "not in the log"}),
+    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+TEST(VerdictLinesTest, AreThePanesLinesWithoutTheirBreaks)
+{
+    Judgement judgement = JudgeLog("user lin" + HELD_RUN);
     EXPECT_EQ(judgement.lines.size(), 15u);
-    EXPECT_EQ(judgement.lines.front(), "Testing GetOpenFileName");
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_HELD);
-    EXPECT_EQ(judgement.openFile.holder, "0001005e");
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
-    EXPECT_EQ(judgement.chooseFont.holder, "");
-}
-
-TEST(VerdictTest, SeveralQuittingLinesAndCheckpointsAllReleased)
-{
-    Judgement judgement = JudgeLog(RELEASED_LOG);
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_RELEASED);
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
-}
-
-TEST(VerdictTest, FontDialogHeldAtALaterColourRequestIsHeld)
-{
-    std::string log = OPEN_PART +
-                      "Testing ChooseFont\r\n"
-                      "WM_CTLCOLORDLG:00000000 - (0)\r\n"
-                      "Quitting dialog\r\n"
-                      "WM_CTLCOLORDLG:0001005e - (0)\r\n"
-                      "ChooseFontDialog - mouse capture should have been released now!\r\n"
-                      "Quitting dialog\r\n";
-    Judgement judgement = JudgeLog(log);
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_HELD);
-    EXPECT_EQ(judgement.chooseFont.holder, "0001005e");
-}
-
-TEST(VerdictTest, UsersOwnTextInFrontIsPassedOver)
-{
-    std::string log = "my notes: WM_NOTIFY:00000000 - 00000000 - (2)\r\n"
-                      "CommonFileDialog - mouse capture should have been released now!\r\n" +
-                      RELEASED_LOG;
-    Judgement judgement = JudgeLog(log);
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_RELEASED);
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
-}
-
-TEST(VerdictTest, NewestRunIsJudgedWhenTheSequenceRanTwice)
-{
-    Judgement judgement = JudgeLog(Trimmed(PLATFORM_LOG + RELEASED_LOG));
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_RELEASED);
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
-}
-
-TEST(VerdictTest, TrimmedAwayCheckpointIsNotJudged)
-{
-    // Enough closing notifications push the Open dialog's checkpoint out.
-    std::string closing;
-    for (int i = 3; i < 13; i++)
-        closing += "WM_NOTIFY:00000000 - fffffda2 - (" + std::to_string(i) + ")\r\nQuitting dialog\r\n";
-    std::string log = Trimmed(RELEASED_LOG.substr(0, 200) + closing + FONT_PART);
-    Judgement judgement = JudgeLog(log);
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_NOT_JUDGED);
-    EXPECT_NE(judgement.openFile.reason.find("not in the log"), std::string::npos);
-    EXPECT_EQ(judgement.chooseFont.verdict, VERDICT_RELEASED);
-}
-
-TEST(VerdictTest, ComplaintThatOutlivedItsCheckpointLineIsHeld)
-{
-    // The first line is the tail of the checkpoint line, cut by the pane.
-    std::string log = "- fffffda6 - (2)\r\n"
-                      "CommonFileDialog - mouse capture should have been released now!\r\n"
-                      "Quitting dialog\r\n"
-                      "Wnd with capture:00000000\r\n" + FONT_PART;
-    Judgement judgement = JudgeLog(log);
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_HELD);
-    EXPECT_EQ(judgement.openFile.holder, "");
-}
-
-TEST(VerdictTest, DialogThatNeverReachedItsCheckpointIsNotJudged)
-{
-    Judgement unfinished = JudgeLog("Testing GetOpenFileName\r\n"
-                                    "Wnd with capture:0001005e\r\n"
-                                    "WM_INITDIALOG:0001005e\r\n"
-                                    "WM_NOTIFY:0001005e - fffffda7 - (0)\r\n");
-    EXPECT_EQ(unfinished.openFile.verdict, VERDICT_NOT_JUDGED);
-    EXPECT_EQ(unfinished.chooseFont.verdict, VERDICT_NOT_JUDGED);
-
-    Judgement empty = JudgeLog("");
-    EXPECT_TRUE(empty.lines.empty());
-    EXPECT_EQ(empty.openFile.verdict, VERDICT_NOT_JUDGED);
-    EXPECT_EQ(empty.chooseFont.verdict, VERDICT_NOT_JUDGED);
-}
-
-TEST(VerdictTest, HolderWithoutComplaintContradictsItselfAndIsNotJudged)
-{
-    Judgement judgement = JudgeLog("WM_NOTIFY:0001005e - fffffda6 - (2)\r\nQuitting dialog\r\n");
-    EXPECT_EQ(judgement.openFile.verdict, VERDICT_NOT_JUDGED);
+    EXPECT_EQ(judgement.lines.front(), "user linTesting GetOpenFileName");
+    EXPECT_EQ(judgement.lines.back(), "Wnd with capture:00000000");
 }
 
 } // namespace

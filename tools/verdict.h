@@ -10,7 +10,7 @@ enum Verdict { VERDICT_RELEASED, VERDICT_HELD, VERDICT_NOT_JUDGED };
 struct ProbeVerdict {
     Verdict verdict;
     std::string holder; // 8 hex digits where the log names the holder, else empty
-    std::string reason; // for a probe not judged
+    std::string reason; // why a probe is not judged, or what came after its checkpoint
 };
 
 struct Judgement {
@@ -19,8 +19,10 @@ struct Judgement {
     ProbeVerdict chooseFont;
 };
 
-// The newest run in the log is judged; a first line that the pane's
-// trimming cut short, and text of the user's own, are passed over.
+// The newest run in the log is judged, from its header on, even where the
+// header runs on from the user's own text. Only the first checkpoint of
+// each probe counts, and a checkpoint line that the pane's trimming cut
+// short cannot show the capture released.
 Judgement JudgeLog(const std::string &log);
 
 const char *VerdictName(Verdict verdict);
