@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Runs the checker across platform versions, bitnesses and configurations
+# and prints a Markdown table (and one JSON line per cell with --json).
+set -euo pipefail
+source "$(dirname "$0")/platform.sh"
+for part in roots platforms configs display cells; do
+    source "$ROOT/tools/matrix/$part.sh"
+done
+
+ALL_VERSIONS="host trixie sid"
+
+usage() {
+    cat <<EOF
+usage: tools/matrix.sh [--versions LIST] [--configs LIST] [--json FILE]
+
+Runs the checker on every version, bitness (32, 64) and configuration
+chosen, one line of progress per cell on standard error, then prints a
+Markdown table on standard output.
+
+  --versions LIST   comma-separated, of: ${ALL_VERSIONS// /, } (default: all)
+                    host is the platform installed here; the others run in
+                    Debian roots built once under build/roots/ (about 3 min
+                    and 2.2 GB each)
+  --configs LIST    comma-separated, of: ${ALL_CONFIGS// /, } (default: all)
+  --json FILE       also write one JSON object per cell, one per line
+  --help, -h        this text
+
+A cell that cannot run on this machine (a 32-bit one where 32-bit programs
+do not start) says so in its row. Exit status: 0 when every cell has a row,
+2 for a usage error, 3 when a step failed.
+EOF
+}
+
+step_failed() { say "error: $1 failed: $2"; exit 3; }
+usage_error() { say "matrix: $1; see tools/matrix.sh --help"; exit 2; }
+
+# list_of NAME LIST ALLOWED: the comma-separated LIST as words, each checked.
+list_of() {
+    local name=$1 item
+    for item in ${2//,/ }; do
+        case " $3 " in
+            *" $item "*) printf '%s ' "$item" ;;
+            *) usage_error "unknown $name '$item' (known: $3)" ;;
+        esac
+    done
+}
+
+versions=$ALL_VERSIONS configs=$ALL_CONFIGS json_file=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --help | -h) usage; exit 0 ;;
+        --versions=* | --configs=* | --json=*) set -- "${1%%=*}" "${1#*=}" "${@:2}"; continue ;;
+        --versions | --configs | --json) [ $# -ge 2 ] || usage_error "$1 needs a value" ;;&
+        --versions) versions=$(list_of version "$2" "$ALL_VERSIONS"); shift 2 ;;
+        --configs) configs=$(list_of configuration "$2" "$ALL_CONFIGS"); shift 2 ;;
+        --json) json_file=$2; shift 2 ;;
+        *) usage_error "unknown option '$1'" ;;
+    esac
+done
+[ -n "${versions// /}" ] || usage_error "--versions names none"
+[ -n "${configs// /}" ] || usage_error "--configs names none"
+
+PACKAGES="$PACKAGES jq"
+[ "${versions// /}" != host ] && PACKAGES="$PACKAGES mmdebstrap"
+[[ " $configs " == *" openbox "* ]] && PACKAGES="$PACKAGES openbox"
+install_missing
+build_target i686 TEST check
+build_target x86_64 TEST check
+for version in $versions; do
+    [ "$version" = host ] || ensure_root "$version"
+done
+
+SERVING=""
+cleanup() {
+    stop_openbox
+    [ -z "$SERVING" ] || stop_server "$SERVING"
+    if [ -n "$STARTED_XVFB" ]; then
+        kill "$STARTED_XVFB" 2>/dev/null || true
+        wait "$STARTED_XVFB" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+start_matrix_display
+
+lines=$(mktemp)
+trap 'rm -f "$lines"; cleanup' EXIT
+[ -z "$json_file" ] || : >"$json_file"
+set -- $versions
+total=$(($# * 2 * $(wc -w <<<"$configs")))
+done_cells=0 started=$SECONDS
+for version in $versions; do
+    ensure_prefix "$version"
+    SERVING=$version
+    why_not_32=$(why_no_32bit "$version")
+    for config in $configs; do
+        apply_config "$version" "$config"
+        if [ "$config" = openbox ]; then start_openbox; else stop_openbox; fi
+        start_server "$version"
+        for bits in 32 64; do
+            why_not=""
+            [ "$bits" = 32 ] && why_not=$why_not_32
+            line=$(run_cell "$version" "$bits" "$config" "$why_not")
+            printf '%s\n' "$line" >>"$lines"
+            [ -z "$json_file" ] || printf '%s\n' "$line" >>"$json_file"
+            done_cells=$((done_cells + 1))
+            say "[$done_cells/$total] $(cell_progress <<<"$line")"
+        done
+        stop_server "$version"
+    done
+    SERVING=""
+done
+stop_openbox
+
+printf '%s\n' "$TABLE_HEAD"
+cell_row <"$lines"
+say "$total cells in $((SECONDS - started)) s"
