@@ -34,15 +34,18 @@ EOF
 step_failed() { say "error: $1 failed: $2"; exit 3; }
 usage_error() { say "matrix: $1; see tools/matrix.sh --help"; exit 2; }
 
-# list_of NAME LIST ALLOWED: the comma-separated LIST as words, each checked.
-list_of() {
-    local name=$1 item
+# chosen NAME LIST ALLOWED: the words of ALLOWED that the comma-separated
+# LIST names, in ALLOWED's order, into CHOSEN.
+chosen() {
+    local item
+    CHOSEN=""
     for item in ${2//,/ }; do
-        case " $3 " in
-            *" $item "*) printf '%s ' "$item" ;;
-            *) usage_error "unknown $name '$item' (known: $3)" ;;
-        esac
+        [[ " $3 " == *" $item "* ]] || usage_error "unknown $1 '$item' (known: $3)"
     done
+    for item in $3; do
+        [[ ",$2," == *",$item,"* ]] && CHOSEN="$CHOSEN $item"
+    done
+    [ -n "$CHOSEN" ] || usage_error "no $1 chosen"
 }
 
 versions=$ALL_VERSIONS configs=$ALL_CONFIGS json_file=""
@@ -51,14 +54,12 @@ while [ $# -gt 0 ]; do
         --help | -h) usage; exit 0 ;;
         --versions=* | --configs=* | --json=*) set -- "${1%%=*}" "${1#*=}" "${@:2}"; continue ;;
         --versions | --configs | --json) [ $# -ge 2 ] || usage_error "$1 needs a value" ;;&
-        --versions) versions=$(list_of version "$2" "$ALL_VERSIONS"); shift 2 ;;
-        --configs) configs=$(list_of configuration "$2" "$ALL_CONFIGS"); shift 2 ;;
+        --versions) chosen version "$2" "$ALL_VERSIONS"; versions=$CHOSEN; shift 2 ;;
+        --configs) chosen configuration "$2" "$ALL_CONFIGS"; configs=$CHOSEN; shift 2 ;;
         --json) json_file=$2; shift 2 ;;
         *) usage_error "unknown option '$1'" ;;
     esac
 done
-[ -n "${versions// /}" ] || usage_error "--versions names none"
-[ -n "${configs// /}" ] || usage_error "--configs names none"
 
 PACKAGES="$PACKAGES jq"
 [ "${versions// /}" != host ] && PACKAGES="$PACKAGES mmdebstrap"
@@ -93,10 +94,15 @@ for version in $versions; do
     ensure_prefix "$version"
     SERVING=$version
     why_not_32=$(why_no_32bit "$version")
+    desktop=""
     for config in $configs; do
         apply_config "$version" "$config"
+        # The server makes the desktop when its first program starts.
+        if [ "$(config_desktop "$config")" != "$desktop" ]; then
+            start_server "$version"
+            desktop=$(config_desktop "$config")
+        fi
         if [ "$config" = openbox ]; then start_openbox; else stop_openbox; fi
-        start_server "$version"
         for bits in 32 64; do
             why_not=""
             [ "$bits" = 32 ] && why_not=$why_not_32
@@ -106,8 +112,8 @@ for version in $versions; do
             done_cells=$((done_cells + 1))
             say "[$done_cells/$total] $(cell_progress <<<"$line")"
         done
-        stop_server "$version"
     done
+    stop_server "$version"
     SERVING=""
 done
 stop_openbox

@@ -88,6 +88,7 @@ default_windows() {
 # One persistent server per version for all its cells saves a start per
 # run; its services start here, not inside the first measured run.
 start_server() {
+    stop_server "$1"
     on_server "$1" -p
     on_wine "$1" 64 wineboot >/dev/null 2>&1 </dev/null
 }
