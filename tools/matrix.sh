@@ -62,7 +62,10 @@ while [ $# -gt 0 ]; do
 done
 
 PACKAGES="$PACKAGES jq"
-[ "${versions// /}" != host ] && PACKAGES="$PACKAGES mmdebstrap"
+if [ "${versions// /}" != host ]; then
+    [ "$(id -u)" = 0 ] || usage_error "the other versions' roots are built and entered as root; run as root, or with --versions host"
+    PACKAGES="$PACKAGES mmdebstrap"
+fi
 [[ " $configs " == *" openbox "* ]] && PACKAGES="$PACKAGES openbox"
 install_missing
 build_target i686 TEST check

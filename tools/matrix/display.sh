@@ -26,6 +26,7 @@ start_openbox() {
 stop_openbox() {
     [ -n "$STARTED_OPENBOX" ] || return 0
     kill "$STARTED_OPENBOX" 2>/dev/null || true
+    rm -f "$MATRIX/openbox.ready"
     wait "$STARTED_OPENBOX" 2>/dev/null || true
     STARTED_OPENBOX=""
 }
