@@ -2,20 +2,32 @@
 # How long a verdict takes: the checker on TEST.exe against a bare program
 # that opens the same two dialogs and closes them at the same checkpoints.
 # Both run alternately on the same warm platform, each as a whole command.
-#   bench/run.sh [--64] [RUNS]
 set -euo pipefail
-source "$(dirname "$0")/../tools/platform.sh"
-
+USAGE="usage: bench/run.sh [OPTIONS] [RUNS]
+Times the checker on TEST.exe against a bare program with the same dialogs,
+RUNS times each (9 by default), and prints medians.
+  --64           measure the 64-bit build (the 32-bit one by default)"
 target=i686
-[ "${1:-}" = "--64" ] && { target=x86_64; shift; }
-runs=${1:-9}
+runs=9
+own_option() {
+    case $1 in
+        --64) target=x86_64 ;;
+        0* | *[!0-9]* | "") return 1 ;;
+        *) runs=$1 ;;
+    esac
+    OWN_TAKES=1
+}
+source "$(dirname "$0")/../tools/script.sh"
+
 install_missing
-if [ "$target" = i686 ] && ! can_run_32bit; then
-    say "note: this kernel cannot run 32-bit programs; measuring the 64-bit build instead"
-    target=x86_64
-fi
+choose_platform
 build_target "$target" TEST check baseline
 start_platform
+if [ "$target" = i686 ] && ! can_run_32bit; then
+    note "the platform cannot run 32-bit programs here (${CAN_RUN_32BIT#no: }); measuring the 64-bit build instead"
+    target=x86_64
+    build_target "$target" TEST check baseline
+fi
 loader=$(loader_for "$target")
 bin="$BUILD/$target/bin"
 
@@ -23,7 +35,8 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 
 results=$(mktemp -d)
-trap 'rm -rf "$results"; stop_all' EXIT
+remove_results() { rm -rf "$results"; }
+on_exit remove_results
 # One unmeasured run of each warms the platform's caches.
 "$loader" "$bin/check.exe" --json >/dev/null 2>&1 || true
 "$loader" "$bin/baseline.exe" >/dev/null 2>&1
