@@ -31,13 +31,15 @@ run_suite() {
 # run's lock, build folder and platform.
 run_script_tests() {
     progress "== script tests"
-    local passed=0 failed=0 test
+    local passed=0 failed=0 test name
     for test in "$ROOT"/tests/scripts/*.test.sh; do
+        name=${test#"$ROOT"/}
         if timeout 900 bash "$test" "$BUILD" "$(loader_for x86_64)"; then
             passed=$((passed + 1))
+            progress "passed: $name"
         else
             failed=$((failed + 1))
-            say "FAILED: ${test#"$ROOT"/}"
+            say "FAILED: $name"
         fi
     done
     echo "scripts: $passed passed, $failed failed"
