@@ -7,10 +7,13 @@ DISPLAY_PACKAGES="xvfb x11-utils libxml2-utils"
 # Debian 12's platform; its 32-bit side is the i386 package.
 PLATFORM_PACKAGES="wine wine64 wine32:i386"
 
+# One query for all: a query per package costs a tenth of a second each.
 missing_packages() {
-    local p
+    local installed p
+    installed=$(dpkg-query -W -f='${binary:Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null |
+        awk -v native=":$(dpkg --print-architecture)" '$2 == "ii" { sub(native "$", "", $1); print $1 }')
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || printf '%s ' "$p"
+        grep -qxF "$p" <<<"$installed" || printf '%s ' "$p"
     done
 }
 

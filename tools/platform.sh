@@ -144,7 +144,7 @@ unmanaged_windows() {
 
 # on_platform COMMAND...: a platform program, bounded in time.
 on_platform() {
-    timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 9>&-
+    run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 9>&-
 }
 
 create_prefix() {

@@ -110,12 +110,25 @@ lock_build_folder() {
     flock 9
 }
 
+# run_stoppable COMMAND...: a long step, run so that a signal to the script
+# ends it at once instead of after the step.
+CHILD=""
+run_stoppable() {
+    "$@" &
+    CHILD=$!
+    local status=0
+    wait "$CHILD" || status=$?
+    CHILD=""
+    return $status
+}
+
 # Whatever happens, cleanup runs to its end: errors are ignored in it, and
 # it stops only what this script started.
 CLEANUPS=()
 on_exit() { CLEANUPS+=("$1"); }
 run_cleanups() {
     set +e
+    [ -z "$CHILD" ] || { kill "$CHILD"; wait "$CHILD"; } 2>/dev/null
     local i
     for ((i = ${#CLEANUPS[@]} - 1; i >= 0; i--)); do ${CLEANUPS[i]}; done
 }

@@ -26,6 +26,22 @@ build_target() {
     [ $# -eq 0 ] || only=(--target "$@")
     mkdir -p "$dir"
     progress "building the $target target"
+    configured_for_platform "$target" || configure_target "$target"
+    cmake --build "$dir" -j"$(nproc)" "${only[@]}" 2>&1 | show_build_output "$dir/build.log" ||
+        build_failed "building the $target target" "$dir/build.log"
+}
+
+# The build re-runs CMake itself when the project changes; only a new
+# platform or prefix needs a configure here.
+configured_for_platform() {
+    local cache="$BUILD/$1/CMakeCache.txt"
+    [ -f "$cache" ] &&
+        grep -qxF "PLATFORM_LOADER:FILEPATH=$(loader_for "$1")" "$cache" &&
+        grep -qxF "PLATFORM_PREFIX:PATH=$WINEPREFIX" "$cache"
+}
+
+configure_target() {
+    local target=$1 dir="$BUILD/$1"
     # A first configure takes a while, so its checks show; later ones are short.
     local level=STATUS
     [ ! -f "$dir/CMakeCache.txt" ] || level=WARNING
@@ -34,8 +50,6 @@ build_target() {
         -DPLATFORM_LOADER="$(loader_for "$target")" -DPLATFORM_PREFIX="$WINEPREFIX" 2>&1 |
         show_build_output "$dir/configure.log" ||
         build_failed "configuring the $target target" "$dir/configure.log"
-    cmake --build "$dir" -j"$(nproc)" "${only[@]}" 2>&1 | show_build_output "$dir/build.log" ||
-        build_failed "building the $target target" "$dir/build.log"
 }
 
 build_failed() {

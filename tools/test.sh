@@ -18,10 +18,10 @@ run_suite() {
     progress "== $1 suite"
     local result=0
     if [ -n "$QUIET" ]; then
-        (cd "$dir" && ctest --output-junit "$junit" "${PASSED[@]}" >ctest.log 2>&1 9>&-) || result=1
+        run_stoppable ctest --test-dir "$dir" --output-junit "$junit" "${PASSED[@]}" >"$dir/ctest.log" 2>&1 9>&- || result=1
         grep -E 'tests passed|\((Failed|Timeout|Not Run)\)|\*\*\*' "$dir/ctest.log" || true
     else
-        (cd "$dir" && ctest --output-on-failure --output-junit "$junit" "${PASSED[@]}" 9>&-) || result=1
+        run_stoppable ctest --test-dir "$dir" --output-on-failure --output-junit "$junit" "${PASSED[@]}" 9>&- || result=1
     fi
     progress "JUnit XML of the $1 suite: $junit"
     return $result
@@ -34,7 +34,7 @@ run_script_tests() {
     local passed=0 failed=0 test name
     for test in "$ROOT"/tests/scripts/*.test.sh; do
         name=${test#"$ROOT"/}
-        if timeout 900 bash "$test" "$BUILD" "$(loader_for x86_64)"; then
+        if run_stoppable timeout 900 bash "$test" "$BUILD" "$(loader_for x86_64)"; then
             passed=$((passed + 1))
             progress "passed: $name"
         else
