@@ -5,51 +5,40 @@
 # round runs each command once, as a whole command on the same warm
 # platform, in a new random order, so that no command always follows the
 # same one (a program starts slower right after a GUI program has ended).
-#   bench/run.sh [--64|--both] [RUNS]
 set -euo pipefail
-source "$(dirname "$0")/../tools/platform.sh"
+USAGE="usage: bench/run.sh [OPTIONS] [RUNS]
+Times the checker on TEST.exe, TEST.exe alone and a bare program with the same
+dialogs, RUNS rounds (9 by default), and prints the median and quartiles of
+each row.
+  --64           measure the 64-bit build (the 32-bit one by default)
+  --both         measure both builds, one table each"
+targets=i686
+runs=9
+own_option() {
+    case $1 in
+        --64) targets=x86_64 ;;
+        --both) targets="i686 x86_64" ;;
+        0* | *[!0-9]* | "") return 1 ;;
+        *) runs=$1 ;;
+    esac
+    OWN_TAKES=1
+}
+source "$(dirname "$0")/../tools/script.sh"
 source "$ROOT/bench/stats.sh"
 
-usage() {
-    cat <<EOF
-usage: bench/run.sh [--64|--both] [RUNS]
-
-Times the checker on TEST.exe, TEST.exe alone and the bare baseline, RUNS
-rounds (9 by default), and prints the median and quartiles of each row.
-  --64     the 64-bit build (default: the 32-bit one)
-  --both   both builds, one table each
-EOF
-}
-
-targets=i686
-case "${1:-}" in
-    --help | -h) usage; exit 0 ;;
-    --64) targets=x86_64; shift ;;
-    --both) targets="i686 x86_64"; shift ;;
-esac
-runs=${1:-9}
-[[ "$runs" =~ ^[1-9][0-9]{0,3}$ ]] || { say "bench: RUNS must be a whole number from 1 to 9999; see bench/run.sh --help"; exit 2; }
-[ $# -le 1 ] || { say "bench: too many arguments; see bench/run.sh --help"; exit 2; }
-
 install_missing
-if [[ " $targets " == *" i686 "* ]] && ! can_run_32bit; then
-    say "note: this kernel cannot run 32-bit programs; measuring the 64-bit build only"
-    targets=x86_64
-fi
+choose_platform
 for target in $targets; do build_target "$target" TEST check baseline closer; done
 start_platform
+if [[ " $targets " == *" i686 "* ]] && ! can_run_32bit; then
+    note "the platform cannot run 32-bit programs here (${CAN_RUN_32BIT#no: }); measuring the 64-bit build only"
+    targets=x86_64
+    build_target x86_64 TEST check baseline closer
+fi
 
 results=$(mktemp -d)
-CLOSER_PID=""
-# The end of its input ends the closer.
-stop_closer() {
-    [ -n "$CLOSER_PID" ] || return 0
-    local input=${CLOSER[1]:-}
-    [ -z "$input" ] || eval "exec $input>&-" || true
-    wait "$CLOSER_PID" 2>/dev/null || true
-    CLOSER_PID=""
-}
-trap 'stop_closer; rm -rf "$results"; stop_all' EXIT
+remove_results() { rm -rf "$results"; }
+on_exit remove_results
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -58,14 +47,14 @@ timed() {
     local row=$1 start
     shift
     start=$(now_ms)
-    "$@" || true
+    "$@" 9>&- || true
     echo $(($(now_ms) - start)) >>"$results/$row"
 }
 
 run_checker() {
     timed checker "$loader" "$bin/check.exe" --json >"$results/check.json" 2>/dev/null
-    grep -o '"seconds": [0-9.]*' "$results/check.json" | awk '{ print $2 * 1000 }' >>"$results/program"
-    grep -o '"peakMemoryKiB": [0-9]*' "$results/check.json" | awk '{ print $2 }' >>"$results/memory"
+    grep -o '"seconds": *[0-9.]*' "$results/check.json" | awk -F: '{ print $2 * 1000 }' >>"$results/program"
+    grep -o '"peakMemoryKiB": *[0-9]*' "$results/check.json" | awk -F: '{ print $2 + 0 }' >>"$results/memory"
 }
 
 run_baseline() { timed baseline "$loader" "$bin/baseline.exe" >/dev/null 2>&1; }
@@ -73,19 +62,30 @@ run_baseline() { timed baseline "$loader" "$bin/baseline.exe" >/dev/null 2>&1; }
 # The checker's own start and end, with nothing to run.
 run_checker_alone() { timed checker-alone "$loader" "$bin/check.exe" --help >/dev/null 2>&1; }
 
-# The closer waits for a line before it looks for the window; the time
+# The closer looks for the window only once it has read a line; the time
 # limit ends a TEST.exe that it failed to close.
 run_alone() {
     local answer
     echo go >&"${CLOSER[1]}"
     timed alone timeout -k 5 60 "$loader" "$bin/TEST.exe" >/dev/null 2>&1
-    read -r -t 30 answer <&"${CLOSER[0]}" || answer="no answer"
+    read -r -t 30 answer <&"${CLOSER[0]}" || answer="nothing"
     answer=${answer%$'\r'}
-    [ "$answer" = closed ] || { say "error: closing TEST.exe failed: the closer said '$answer'; run bench/run.sh again"; exit 3; }
+    [ "$answer" = closed ] ||
+        step_failed "closing TEST.exe from a second process" "the closer answered '$answer'; run bench/run.sh again, and report it if it repeats"
 }
 
 start_closer() {
-    coproc CLOSER { "$loader" "$bin/closer.exe" 30 2>/dev/null; }
+    coproc CLOSER { "$loader" "$bin/closer.exe" 30 2>/dev/null 9>&-; }
+    on_exit stop_closer
+}
+
+# The end of its input ends the closer.
+stop_closer() {
+    [ -n "${CLOSER_PID:-}" ] || return 0
+    local input=${CLOSER[1]:-}
+    [ -z "$input" ] || eval "exec $input>&-"
+    wait "$CLOSER_PID" 2>/dev/null
+    CLOSER_PID=""
 }
 
 row() { printf '  %-46s %s\n' "$1" "$2"; }
@@ -101,7 +101,7 @@ bench_target() {
     rm -f "$results"/*
     for round in $(seq "$runs"); do
         for kind in $(shuf -e checker baseline alone checker_alone); do "run_$kind"; done
-        awk -v a="$(tail -1 "$results/checker")" -v b="$(tail -1 "$results/baseline")" \
+        awk -v a="$(tail -n 1 "$results/checker")" -v b="$(tail -n 1 "$results/baseline")" \
             'BEGIN { print a / b }' >>"$results/ratio"
     done
     stop_closer
@@ -112,7 +112,7 @@ bench_target() {
     row "checker alone, start to exit" "$(spread "$results/checker-alone") ms"
     row "bare baseline, start to exit" "$(spread "$results/baseline") ms"
     row "ratio checker / baseline, of each round" "$(spread "$results/ratio" 2)"
-    row "TEST.exe peak memory, largest" "$(sort -n "$results/memory" | tail -1) KiB"
+    row "TEST.exe peak memory, largest" "$(sort -n "$results/memory" | tail -n 1) KiB"
 }
 
 for target in $targets; do bench_target "$target"; done

@@ -4,9 +4,8 @@
 #   openbox    a real window manager, openbox, manages the windows
 #   winxp, win7, win10   unmanaged, reporting that Windows version
 #   desktop    the platform's virtual desktop, 1024x768
-# In this order the server is restarted once, for the desktop.
-
-ALL_CONFIGS="unmanaged openbox winxp win7 win10 desktop"
+# In this order (ALL_CONFIGS in matrix.sh) the server is restarted once,
+# for the desktop.
 
 config_managed() { [ "$1" = openbox ] && echo Y || echo N; }
 config_desktop() { [ "$1" = desktop ] && echo yes || echo no; }

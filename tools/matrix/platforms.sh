@@ -1,52 +1,53 @@
 # One platform version of the matrix: where its loaders are, how to run a
 # command on it, and its prefix and server. Sourced by matrix.sh.
-# VERSION is "host" (the platform installed on this machine) or a Debian
-# release with a root of its own (see roots.sh).
+# VERSION is "host" (the platform chosen as for the other scripts, Debian's
+# package by default) or a Debian release with a root of its own (see
+# roots.sh).
 
 MATRIX="$BUILD/matrix"
 
 version_label() {
     case "$1" in
-        host) echo "$(. /etc/os-release && echo "${NAME%% *} ${VERSION_ID:-?}") (host)" ;;
+        host)
+            if [ -n "${WINE_CHOICE:-}" ]; then
+                echo "host ($WINE_CHOICE)"
+            else
+                echo "$(. /etc/os-release && echo "${NAME%% *} ${VERSION_ID:-?}") (host)"
+            fi ;;
         trixie) echo "Debian 13" ;;
         sid) echo "Debian unstable" ;;
     esac
 }
 
+# The build folder's lock (descriptor 9) stays with this script, not with
+# a server that outlives a command.
 on_version() {
     local version=$1
     shift
     if [ "$version" = host ]; then
-        "$@"
+        "$@" 9>&-
     else
-        in_root "$version" "$@"
+        in_root "$version" "$@" 9>&-
     fi
 }
 
-file_in_version() {
-    if [ "$1" = host ]; then test -e "$2"; else test -e "$ROOTS/$1$2"; fi
-}
-
-first_in_version() {
-    local version=$1 path
-    shift
-    for path in "$@"; do
-        file_in_version "$version" "$path" && { echo "$path"; return 0; }
+# A root's platform is found as the host's is (platform.sh), in the root.
+version_loader() {
+    if [ "$1" = host ]; then
+        [ "$2" = 32 ] && echo "$LOADER32" || echo "$LOADER64"
+        return 0
+    fi
+    local dir loader
+    for dir in $DEBIAN_PLATFORMS; do
+        loader=$(choose_loader "$ROOTS/$1$dir" "$2") && { echo "${loader#"$ROOTS/$1"}"; return 0; }
     done
     return 1
 }
 
-# Debian 12 and 13 have a loader per bitness in /usr/lib/wine; unstable has
-# one loader for both in the multiarch folder.
-version_loader() {
-    case "$2" in
-        32) first_in_version "$1" /usr/lib/wine/wine /usr/lib/x86_64-linux-gnu/wine/wine ;;
-        64) first_in_version "$1" /usr/lib/wine/wine64 /usr/lib/x86_64-linux-gnu/wine/wine ;;
-    esac
-}
-
 version_server() {
-    first_in_version "$1" /usr/lib/wine/wineserver64 /usr/lib/x86_64-linux-gnu/wine/wineserver
+    [ "$1" != host ] || { echo "$WINESERVER"; return 0; }
+    local server
+    server=$(find_wineserver "$ROOTS/$1$(version_loader "$1" 64)") && echo "${server#"$ROOTS/$1"}"
 }
 
 # on_wine VERSION BITS ARGS...: a program on that version's platform, in
@@ -75,7 +76,7 @@ ensure_prefix() {
         step_failed "creating the $version prefix" "see that $version's platform runs: $(version_loader "$version" 64) --version"
     # 8.0 prints it on standard output, 10.0 on standard error.
     on_wine "$version" 64 winecfg -v 2>&1 | tr -d "\r" | grep -E "^[a-z0-9]+$" >"$dir/default-windows.partial" || true
-    stop_server "$version"
+    stop_version_server "$version"
     [ -s "$dir/default-windows.partial" ] ||
         step_failed "reading $version's default Windows version" "remove $dir and run again"
     mv "$dir/default-windows.partial" "$dir/default-windows"
@@ -87,13 +88,13 @@ default_windows() {
 
 # One persistent server per version for all its cells saves a start per
 # run; its services start here, not inside the first measured run.
-start_server() {
-    stop_server "$1"
+start_version_server() {
+    stop_version_server "$1"
     on_server "$1" -p
     on_wine "$1" 64 wineboot >/dev/null 2>&1 </dev/null
 }
 
-stop_server() {
+stop_version_server() {
     on_server "$1" -k 2>/dev/null || true
     on_server "$1" -w 2>/dev/null || true
 }
