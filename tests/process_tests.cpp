@@ -1,6 +1,8 @@
 // TEST.exe and the checker as separate processes on the platform, watched
 // from outside as a user's tools would.
+#include "tools/libraries.h"
 #include "tools/outside.h"
+#include "tools/text.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -32,15 +34,15 @@ Outcome RunChecker(const std::string &arguments, DWORD limitMs = 60000)
     CreatePipe(&readEnd, &writeEnd, &inherit, 0);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + BesideThisProgram("check.exe") + "\" " + arguments;
+    std::wstring commandLine = Wide("\"" + BesideThisProgram("check.exe") + "\" " + arguments);
     DWORD started = GetTickCount();
-    EXPECT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+    EXPECT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                nullptr, &startup, &process));
     CloseHandle(writeEnd);
 
@@ -80,12 +82,75 @@ std::string JsonField(const std::string &json, const std::string &pattern)
     return std::regex_search(json, match, std::regex(pattern)) ? match[1].str() : "";
 }
 
+// A strict reading of JSON's grammar, enough to tell one valid object.
+struct JsonReader {
+    const std::string &text;
+    size_t at = 0;
+    void Space() { while (at < text.size() && strchr(" \t\r\n", text[at])) at++; }
+    bool Eat(char c) { Space(); return at < text.size() && text[at] == c ? (at++, true) : false; }
+    bool Word(const char *word)
+    {
+        size_t length = strlen(word);
+        return text.compare(at, length, word) == 0 ? (at += length, true) : false;
+    }
+    bool String()
+    {
+        if (!Eat('"'))
+            return false;
+        while (at < text.size() && text[at] != '"') {
+            if ((unsigned char)text[at] < 0x20)
+                return false;
+            if (text[at] == '\\' && ++at < text.size() && text[at] == 'u')
+                at += 4;
+            at++;
+        }
+        return at++ < text.size();
+    }
+    bool Value()
+    {
+        Space();
+        if (at >= text.size())
+            return false;
+        char c = text[at];
+        if (c == '"')
+            return String();
+        if (c == '{' || c == '[') {
+            at++;
+            char close = c == '{' ? '}' : ']';
+            if (Eat(close))
+                return true;
+            do {
+                if (c == '{' && !(String() && Eat(':')))
+                    return false;
+                if (!Value())
+                    return false;
+            } while (Eat(','));
+            return Eat(close);
+        }
+        if (Word("null") || Word("true") || Word("false"))
+            return true;
+        size_t start = at;
+        while (at < text.size() && strchr("-+.eE0123456789", text[at]))
+            at++;
+        return at > start;
+    }
+};
+
+bool IsOneJsonObject(const std::string &text)
+{
+    JsonReader reader{text};
+    return !text.empty() && text[0] == '{' && reader.Value() && reader.at == text.size() - 1 &&
+           text.back() == '\n';
+}
+
 // Any holder values: the platform decides who holds the capture.
 const char H[] = "[0-9a-f]{8}";
 
 TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
 {
-    Program program = StartProgram(BesideThisProgram("TEST.exe"));
+    std::string error;
+    ASSERT_TRUE(LoadWindowFunctions(&error)) << error;
+    Program program = StartProgram(Wide(BesideThisProgram("TEST.exe")));
     ASSERT_EQ(program.error, 0u);
     HWND main = nullptr;
     DWORD deadline = GetTickCount() + 60000;
@@ -95,8 +160,9 @@ TEST(ProgramProcessTest, RunsBothProbesByItselfAndExitsWithZeroOnClose)
         ASSERT_EQ(WaitForSingleObject(program.process.hProcess, 20), (DWORD)WAIT_TIMEOUT);
     ASSERT_NE(main, nullptr) << "the main window never became visible: a dialog stayed open";
 
-    EXPECT_EQ(FindProgramWindow(program, "#32770"), nullptr);
-    std::string log = ReadLogPane(main);
+    EXPECT_EQ(FindProgramWindow(program, L"#32770"), nullptr);
+    std::string log;
+    ASSERT_TRUE(ReadLogPane(main, 5000, &log));
     std::string pattern = std::string("Testing GetOpenFileName\r\nWnd with capture:") + H +
                           "\r\nWM_INITDIALOG:" + H + "\r\n(WM_NOTIFY:" + H + " - " + H +
                           " - \\([0-9]\\)\r\n(CommonFileDialog.*\r\n)?(Quitting dialog\r\n)?)+"
@@ -116,8 +182,8 @@ TEST(CheckerProcessTest, JudgesTheProgramAndItsStatusMatchesTheVerdicts)
 {
     Outcome outcome = RunChecker("--json");
     const std::string &json = outcome.output;
-    std::string open = JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z ]+)\"");
-    std::string font = JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z ]+)\"");
+    std::string open = JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\"");
+    std::string font = JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\"");
     EXPECT_TRUE(open == "held" || open == "released") << json;
     EXPECT_TRUE(font == "held" || font == "released") << json;
     DWORD expected = (open == "held" || font == "held") ? 1 : 0;
@@ -154,7 +220,9 @@ TEST_P(CheckerFailureTest, EndsInTimeWithStatusTwoAndNothingLeftRunning)
         RunChecker("--json --timeout 2 \"" + BesideThisProgram(failure.standIn) + "\"", 30000);
     EXPECT_EQ(outcome.status, 2u) << outcome.output;
     EXPECT_TRUE(std::regex_search(outcome.output, std::regex(failure.expected))) << outcome.output;
-    EXPECT_LT(outcome.ms, 20000u);
+    EXPECT_TRUE(IsOneJsonObject(outcome.output)) << outcome.output;
+    // The limit holds: 2 s, a few seconds to close what is stuck, and the start.
+    EXPECT_LT(outcome.ms, 10000u);
     EXPECT_FALSE(IsRunning(failure.standIn));
 }
 
@@ -163,8 +231,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Failure{"never_shows.exe", "\"error\": \"the program showed no window within 2.0 s"},
         Failure{"exits_at_once.exe", "\"error\": \"the program ended with exit code 3 before"},
+        Failure{"crashes.exe", "\"error\": \"the program crashed before showing its main window: "
+                               "code 0xc0000005"},
+        Failure{"prints.exe", "\"error\": \"the program ended with exit code 4 before"},
+        Failure{"hangs_with_dialog.exe", "\"error\": \"the program stopped answering with its "
+                                         "dialog \\\\\"Hangs\\\\\" open"},
         Failure{"dialog_stays_open.exe",
-                "\"openFile\": \\{\"verdict\": \"not judged\", \"holder\": null, \"reason\": "
+                "\"openFile\": \\{\"verdict\": \"not_judged\", \"holder\": null, \"reason\": "
                 "\"its dialog \\\\\"Stays open\\\\\" did not close by itself"}));
 
 TEST(CheckerProcessTest, MissingOrNonProgramPathIsNotJudged)
@@ -183,8 +256,50 @@ TEST(CheckerProcessTest, MissingOrNonProgramPathIsNotJudged)
     DeleteFileA(text.c_str());
     EXPECT_EQ(notProgram.status, 2u);
     EXPECT_NE(notProgram.output.find("could not be started"), std::string::npos);
+}
 
-    EXPECT_EQ(RunChecker("--timeout").status, 2u);
+TEST(CheckerProcessTest, WrongArgumentIsNamedAndStillAnsweredInJson)
+{
+    // Each wrong command line, and what its error must name.
+    const std::pair<const char *, const char *> wrongs[] = {
+        {"--timeout", "--timeout"}, {"--timeout 0", "--timeout"}, {"--timeout 5abc", "5abc"},
+        {"--timeout 2147484", "--timeout"}, {"--timeout=1e12", "1e12"}, {"--timeout nan", "nan"},
+        {"--probe=menu", "menu"}, {"--unjudged-status 300", "--unjudged-status"},
+        {"--frobnicate", "--frobnicate"}, {"a.exe b.exe", "b.exe"}};
+    for (const auto &wrong : wrongs) {
+        Outcome outcome = RunChecker(std::string("--json ") + wrong.first);
+        EXPECT_EQ(outcome.status, 2u) << wrong.first;
+        EXPECT_TRUE(IsOneJsonObject(outcome.output)) << wrong.first << ": " << outcome.output;
+        EXPECT_NE(JsonField(outcome.output, "\"error\": \"((\\\\.|[^\"\\\\])*)\"").find(wrong.second),
+                  std::string::npos) << outcome.output;
+    }
+    Outcome help = RunChecker("/?");
+    EXPECT_EQ(help.status, 0u);
+    EXPECT_EQ(help.output.find("usage: check"), 0u);
+}
+
+// A folder name beyond the system's code page is started; a path beyond
+// 260 characters is found, and where it cannot be started the error says why.
+TEST(CheckerProcessTest, ProgramPathsAreUnicodeAndMayBeLong)
+{
+    std::wstring folder = Wide(BesideThisProgram("\xe6\xa4\x9c\xe6\x9f\xbb \xd0\xbf\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0"));
+    std::wstring deep = L"\\\\?\\" + folder + L"\\" + std::wstring(250, L'd');
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW(deep.c_str(), nullptr);
+    std::wstring standIn = Wide(BesideThisProgram("exits_at_once.exe"));
+    for (const std::wstring &copy : {folder + L"\\exits_at_once.exe", deep + L"\\exits_at_once.exe"}) {
+        ASSERT_TRUE(CopyFileW(standIn.c_str(), copy.c_str(), FALSE));
+        bool longPath = copy.size() > MAX_PATH;
+        std::string path = Utf8(longPath ? copy.substr(4) : copy);
+        Outcome outcome = RunChecker("--json \"" + path + "\"");
+        EXPECT_EQ(outcome.status, 2u);
+        EXPECT_TRUE(IsOneJsonObject(outcome.output)) << outcome.output;
+        EXPECT_NE(outcome.output.find(longPath ? "could not be started" : "ended with exit code 3"),
+                  std::string::npos) << outcome.output;
+        DeleteFileW(copy.c_str());
+    }
+    RemoveDirectoryW(deep.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // Watching TEST.exe from another process, as any program can: find its
-// windows, read its log pane, close it as a user would.
+// windows, read its log pane, close it as a user would. Every call that
+// waits on the program is bounded, so a stopped or hung program cannot
+// hold the caller. Needs LoadWindowFunctions first, except to start and
+// end the program.
 #ifndef TOOLS_OUTSIDE_H
 #define TOOLS_OUTSIDE_H
 
-#include "platform/platform.h"
-
+#include <windows.h>
 #include <string>
 
 struct Program {
@@ -12,31 +14,37 @@ struct Program {
     DWORD error; // why it could not be started, 0 once it runs
 };
 
-Program StartProgram(const std::string &path);
+// The program's standard handles are the null device, so nothing that it
+// prints mixes with the caller's output.
+Program StartProgram(const std::wstring &path);
 
 // The first visible top-level window of the process with this class name.
-HWND FindProgramWindow(const Program &program, const char *className);
+HWND FindProgramWindow(const Program &program, const wchar_t *className);
 
 // The program's main window, the "TEST" window with the log pane, shown or
 // not; NULL until the program has made it. It becomes visible only when the
 // capture tests have finished.
 HWND FindMainWindow(const Program &program);
 
-std::string ReadLogPane(HWND mainWindow);
+// False if the program did not answer within the limit. A window without
+// a log pane reads as an empty log.
+bool ReadLogPane(HWND mainWindow, DWORD limitMs, std::string *log);
+
 std::string WindowTitle(HWND hwnd);
+
+// Lets the window finish painting; false if it did not within the limit.
+bool WaitUntilPainted(HWND hwnd, DWORD limitMs);
 
 // The most memory the process has had in use so far, in KiB; 0 if unknown.
 unsigned long PeakMemoryKiB(const Program &program);
 
 bool HasEnded(const Program &program, DWORD *exitCode);
 
-// Sends WM_CLOSE and waits for the process to end; it is killed if it
+// Sends WM_CLOSE and waits for the process to end; it is ended if it
 // outlasts the wait. Returns whether it ended by itself.
 bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode);
 
+// Ends the process if it still runs and lets go of it.
 void EndProgram(Program *program);
-
-// Saves what the screen shows now as a 24-bit BMP file.
-bool SaveScreenBitmap(const std::string &path);
 
 #endif

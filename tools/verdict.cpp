@@ -118,6 +118,6 @@ const char *VerdictName(Verdict verdict)
     case VERDICT_HELD:
         return "held";
     default:
-        return "not judged";
+        return "not_judged";
     }
 }

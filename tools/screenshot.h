@@ -1,0 +1,12 @@
+// A picture of one window as the screen shows it, saved as PNG through
+// the platform's own GDI+.
+#ifndef TOOLS_SCREENSHOT_H
+#define TOOLS_SCREENSHOT_H
+
+#include <windows.h>
+#include <string>
+
+// Needs LoadWindowFunctions first. False with the reason on failure.
+bool SaveWindowPng(HWND hwnd, const std::wstring &path, std::string *error);
+
+#endif

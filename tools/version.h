@@ -1,0 +1,7 @@
+// The tools' own version, reported by --version and in their JSON.
+#ifndef TOOLS_VERSION_H
+#define TOOLS_VERSION_H
+
+#define TOOLS_VERSION "2.0.0"
+
+#endif
