@@ -15,13 +15,13 @@ trap 'stop_version_server host; rm -rf "$WORK"' EXIT
 ensure_prefix host
 apply_config host winxp
 start_version_server host
-[[ "$(on_wine host 64 cmd /c ver 2>/dev/null)" == *" 5."* ]] || fail "winxp did not make the platform report Windows 5.x"
 cell=$(run_cell host 64 winxp)
-held='.reason == null and .check.status == 1 and .check.openFile.verdict == "held" and .check.chooseFont.verdict == "released"'
+# winxp: the platform reports Windows 5.x to the program.
+held='.reason == null and .check.status == 1 and .check.openFile.verdict == "held" and .check.chooseFont.verdict == "released" and (.check.windowsVersion | startswith("5."))'
 jq -e ".version == \"host\" and .bitness == 64 and .config == \"winxp\" and $held" >/dev/null <<<"$cell" ||
     fail "64-bit cell: $cell"
 row=$(cell_row <<<"$cell")
-[[ "$row" =~ ^"| "[^|]+" (host) | 64 | winxp | "[^|]+" | "[^|]+" | HELD | released | 1 | "[0-9.]+" |"$ ]] ||
+[[ "$row" =~ ^"| "[^|]+" (host) | 64 | winxp | "[^|]+" | "5\.[0-9.]+" | HELD | released | 1 | "[0-9.]+" |"$ ]] ||
     fail "64-bit row: $row"
 
 cell=$(run_cell host 32 winxp "$(why_no_32bit host)")

@@ -43,7 +43,7 @@ CELL_FORMAT='
 def verdict: {"released": "released", "held": "HELD", "not_judged": "not judged"}[. // ""] // "?";
 def cells: [.release, (.bitness | tostring), .config]
     + if .check == null then [.reason, "–", "–", "–", "–", "–"]
-      else .check | [(if .platform then "\(.platform.name) \(.platform.version)" else "?" end),
+      else .check | [(.platform | if . == null then "?" else .build // "\(.name) \(.version)" end),
                      (.windowsVersion // "?"), (.openFile.verdict | verdict),
                      (.chooseFont.verdict | verdict), (.status | tostring),
                      (.seconds // "?" | tostring)] end;
