@@ -42,12 +42,13 @@ on_exit remove_results
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# timed ROW COMMAND...: runs COMMAND, adds its time in ms to the row.
+# timed ROW COMMAND...: runs COMMAND, adds its time in ms to the row. The
+# same time limit on every row ends a program that nothing closed.
 timed() {
     local row=$1 start
     shift
     start=$(now_ms)
-    "$@" 9>&- || true
+    timeout -k 5 90 "$@" 9>&- || true
     echo $(($(now_ms) - start)) >>"$results/$row"
 }
 
@@ -62,12 +63,11 @@ run_baseline() { timed baseline "$loader" "$bin/baseline.exe" >/dev/null 2>&1; }
 # The checker's own start and end, with nothing to run.
 run_checker_alone() { timed checker-alone "$loader" "$bin/check.exe" --help >/dev/null 2>&1; }
 
-# The closer looks for the window only once it has read a line; the time
-# limit ends a TEST.exe that it failed to close.
+# The closer looks for the window only once it has read a line.
 run_alone() {
     local answer
     echo go >&"${CLOSER[1]}"
-    timed alone timeout -k 5 60 "$loader" "$bin/TEST.exe" >/dev/null 2>&1
+    timed alone "$loader" "$bin/TEST.exe" >/dev/null 2>&1
     read -r -t 30 answer <&"${CLOSER[0]}" || answer="nothing"
     answer=${answer%$'\r'}
     [ "$answer" = closed ] ||

@@ -2,7 +2,7 @@
 # a 64-bit cell that reports Windows XP, and its 32-bit twin, which runs or
 # says why it cannot. The Debian roots are not built here.
 source "$(dirname "$0")/helpers.sh"
-say() { printf '%s\n' "$*" >&2; }
+progress() { :; }
 step_failed() { fail "$1 failed: $2"; }
 LOADER64=$REAL_LOADER
 LOADER32=$(choose_loader "$(dirname "$REAL_LOADER")" 32)

@@ -69,7 +69,7 @@ on_server() {
 ensure_prefix() {
     local version=$1 dir="$MATRIX/$1"
     [ -f "$dir/default-windows" ] && return 0
-    say "creating the $version prefix in $dir/prefix (once, about 20 s)"
+    progress "creating the $version prefix in $dir/prefix (once, about 20 s)"
     rm -rf "$dir"
     mkdir -p "$dir"
     on_wine "$version" 64 wineboot --init >/dev/null 2>&1 ||

@@ -34,16 +34,17 @@ debian_mirror() {
 }
 
 ensure_root() {
-    local release=$1 root="$ROOTS/$1"
+    local release=$1 root="$ROOTS/$1" mirror
     [ -f "$root/.complete" ] && return 0
-    say "building the $release root in $root (once, about 3 min and 2.2 GB)"
+    mirror=$(debian_mirror)
+    progress "building the $release root in $root (once, about 3 min and 2 GB)"
     rm -rf "$root.partial"
     mkdir -p "$ROOTS"
     # sid's release file is past its validity date on some mirrors.
-    mmdebstrap --quiet --variant=apt --architectures="$(root_architectures "$release")" \
+    run_stoppable mmdebstrap --quiet --variant=apt --architectures="$(root_architectures "$release")" \
         --include="$(root_packages "$release")" \
         --aptopt='Acquire::Check-Valid-Until "false"' \
-        "$release" "$root.partial" "deb $(debian_mirror) $release main" >"$ROOTS/$release.log" 2>&1 ||
+        "$release" "$root.partial" "deb $mirror $release main" >"$ROOTS/$release.log" 2>&1 9>&- ||
         step_failed "building the $release root" "see $ROOTS/$release.log, then run again"
     touch "$root.partial/.complete"
     rm -rf "$root"
