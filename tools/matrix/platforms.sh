@@ -65,13 +65,16 @@ on_server() {
 }
 
 # A new prefix remembers the Windows version it reports by default, so that
-# the configurations that do not set one can set it back.
+# the configurations that do not set one can set it back, and the platform
+# that made it: the host's prefix is made anew for another platform.
 ensure_prefix() {
-    local version=$1 dir="$MATRIX/$1"
-    [ -f "$dir/default-windows" ] && return 0
-    progress "creating the $version prefix in $dir/prefix (once, about 20 s)"
+    local version=$1 dir="$MATRIX/$1" platform
+    platform=$(version_loader "$version" 64)
+    [ -f "$dir/default-windows" ] && [ "$(cat "$dir/platform" 2>/dev/null)" = "$platform" ] && return 0
+    progress "creating the $version prefix in $dir/prefix (once per platform, about 20 s)"
     rm -rf "$dir"
     mkdir -p "$dir"
+    echo "$platform" >"$dir/platform"
     on_wine "$version" 64 wineboot --init >/dev/null 2>&1 ||
         step_failed "creating the $version prefix" "see that $version's platform runs: $(version_loader "$version" 64) --version"
     # 8.0 prints it on standard output, 10.0 on standard error.
