@@ -1,0 +1,121 @@
+# One platform version of the matrix: where its loaders are, how to run a
+# command on it, and its prefix and server. Sourced by matrix.sh.
+# VERSION is "host" (the platform chosen as for the other scripts, Debian's
+# package by default) or a Debian release with a root of its own (see
+# roots.sh).
+
+MATRIX="$BUILD/matrix"
+
+version_label() {
+    case "$1" in
+        host)
+            if [ -n "${WINE_CHOICE:-}" ]; then
+                echo "host ($WINE_CHOICE)"
+            else
+                echo "$(. /etc/os-release && echo "${NAME%% *} ${VERSION_ID:-?}") (host)"
+            fi ;;
+        trixie) echo "Debian 13" ;;
+        sid) echo "Debian unstable" ;;
+    esac
+}
+
+# The build folder's lock (descriptor 9) stays with this script, not with
+# a server that outlives a command.
+on_version() {
+    local version=$1
+    shift
+    if [ "$version" = host ]; then
+        "$@" 9>&-
+    else
+        in_root "$version" "$@" 9>&-
+    fi
+}
+
+# A root's platform is found as the host's is (platform.sh), in the root.
+version_loader() {
+    if [ "$1" = host ]; then
+        [ "$2" = 32 ] && echo "$LOADER32" || echo "$LOADER64"
+        return 0
+    fi
+    local dir loader
+    for dir in $DEBIAN_PLATFORMS; do
+        loader=$(choose_loader "$ROOTS/$1$dir" "$2") && { echo "${loader#"$ROOTS/$1"}"; return 0; }
+    done
+    return 1
+}
+
+version_server() {
+    [ "$1" != host ] || { echo "$WINESERVER"; return 0; }
+    local server
+    server=$(find_wineserver "$ROOTS/$1$(version_loader "$1" 64)") && echo "${server#"$ROOTS/$1"}"
+}
+
+# on_wine VERSION BITS ARGS...: a program on that version's platform, in
+# the version's own prefix.
+on_wine() {
+    local version=$1 bits=$2
+    shift 2
+    WINEPREFIX="$MATRIX/$version/prefix" on_version "$version" "$(version_loader "$version" "$bits")" "$@"
+}
+
+on_server() {
+    local version=$1
+    shift
+    WINEPREFIX="$MATRIX/$version/prefix" on_version "$version" "$(version_server "$version")" "$@"
+}
+
+# A new prefix remembers the Windows version it reports by default, so that
+# the configurations that do not set one can set it back, and the platform
+# that made it: the host's prefix is made anew for another platform.
+ensure_prefix() {
+    local version=$1 dir="$MATRIX/$1" platform
+    platform=$(version_loader "$version" 64)
+    [ -f "$dir/default-windows" ] && [ "$(cat "$dir/platform" 2>/dev/null)" = "$platform" ] && return 0
+    progress "creating the $version prefix in $dir/prefix (once per platform, about 20 s)"
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    echo "$platform" >"$dir/platform"
+    on_wine "$version" 64 wineboot --init >/dev/null 2>&1 ||
+        step_failed "creating the $version prefix" "see that $version's platform runs: $(version_loader "$version" 64) --version"
+    # 8.0 prints it on standard output, 10.0 on standard error.
+    on_wine "$version" 64 winecfg -v 2>&1 | tr -d "\r" | grep -E "^[a-z0-9]+$" >"$dir/default-windows.partial" || true
+    stop_version_server "$version"
+    [ -s "$dir/default-windows.partial" ] ||
+        step_failed "reading $version's default Windows version" "remove $dir and run again"
+    mv "$dir/default-windows.partial" "$dir/default-windows"
+}
+
+default_windows() {
+    cat "$MATRIX/$1/default-windows"
+}
+
+# One persistent server per version for all its cells saves a start per
+# run; its services start here, not inside the first measured run.
+start_version_server() {
+    stop_version_server "$1"
+    on_server "$1" -p
+    on_wine "$1" 64 wineboot >/dev/null 2>&1 </dev/null
+}
+
+stop_version_server() {
+    on_server "$1" -k 2>/dev/null || true
+    on_server "$1" -w 2>/dev/null || true
+}
+
+# Whether this version runs 32-bit programs here, found by running one:
+# empty if it does, else the reason it does not.
+why_no_32bit() {
+    local output status=0
+    output=$(on_wine "$1" 32 "$BUILD/i686/bin/check.exe" --version 2>&1 </dev/null) || status=$?
+    case "$output" in
+        check*) return 0 ;;
+    esac
+    if [ $status -gt 128 ] && [ $status -lt 160 ]; then
+        output="it was killed by SIG$(kill -l $((status - 128)))"
+    else
+        output=$(printf '%s\n' "$output" | tr -d '\r' | grep -v '^$' | head -1)
+        # The loader's own words are enough; the path before them is known.
+        output=${output##*: }
+    fi
+    echo "32-bit programs do not start here (${output:-they print nothing})"
+}

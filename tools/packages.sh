@@ -1,0 +1,42 @@
+# The Debian packages the scripts need, installed when missing.
+
+# jq: the matrix (and its test) reads the checker's JSON.
+BUILD_PACKAGES="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest jq"
+# x11-utils checks that the display answers; libxml2-utils checks the
+# suites' JUnit files.
+DISPLAY_PACKAGES="xvfb x11-utils libxml2-utils"
+# Debian 12's platform; its 32-bit side is the i386 package.
+PLATFORM_PACKAGES="wine wine64 wine32:i386"
+
+# One query for all: a query per package costs a tenth of a second each.
+missing_packages() {
+    local installed p
+    installed=$(dpkg-query -W -f='${binary:Package} ${db:Status-Abbrev}\n' "$@" 2>/dev/null |
+        awk -v native=":$(dpkg --print-architecture)" '$2 == "ii" { sub(native "$", "", $1); print $1 }')
+    for p in "$@"; do
+        grep -qxF "$p" <<<"$installed" || printf '%s ' "$p"
+    done
+}
+
+# A platform of the user's own needs none of Debian's platform packages.
+install_missing() {
+    local wanted="$BUILD_PACKAGES $DISPLAY_PACKAGES"
+    [ -n "$WINE_CHOICE" ] || wanted="$wanted $PLATFORM_PACKAGES"
+    local missing
+    # shellcheck disable=SC2086
+    missing=$(missing_packages $wanted)
+    [ -z "$missing" ] && return 0
+    local arch="" cmd
+    case $missing in *:i386*) arch="dpkg --add-architecture i386 && " ;; esac
+    cmd="${arch}apt-get update && apt-get install -y ${missing% }"
+    [ "$(id -u)" = 0 ] || step_failed "checking the packages" "these are missing: ${missing% }; run as root: $cmd"
+    progress "installing: ${missing% }"
+    [ -z "$arch" ] || dpkg --add-architecture i386
+    local out=/dev/stderr
+    [ -z "$QUIET" ] || out=/dev/null
+    apt-get update >"$out" 2>&1 ||
+        step_failed "apt-get update" "check the network and the apt sources, then run: $cmd"
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y $missing >"$out" 2>&1 </dev/null ||
+        step_failed "installing packages" "run: $cmd"
+}
