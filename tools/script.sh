@@ -6,7 +6,7 @@
 # failed. The checker's verdicts use 0, 1 and 2, never 3.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SCRIPT=${0#"$ROOT"/}
+SCRIPT=$(realpath -s --relative-to="$ROOT" "$0")
 source "$ROOT/tools/packages.sh"
 source "$ROOT/tools/targets.sh"
 source "$ROOT/tools/platform.sh"
