@@ -66,7 +66,7 @@ can_run_32bit() {
     if [ -z "$CAN_RUN_32BIT" ]; then
         local out
         # bash, unlike timeout's exec, names an exec format error as such.
-        out=$(timeout 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version 2>&1 9>&-) || true
+        out=$(timeout 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version 2>&1 8<&- 9>&-) || true
         if grep -q '^check' <<<"$out"; then
             CAN_RUN_32BIT=yes
         else
@@ -85,7 +85,7 @@ start_display() {
         fifo=$(mktemp -u)
         mkfifo "$fifo"
         # Ended with this script even when it is killed and cannot clean up.
-        setpriv --pdeathsig TERM Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 9>&- &
+        setpriv --pdeathsig TERM Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 8<&- 9>&- &
         STARTED_XVFB=$!
         on_exit stop_display
         read -r -t 20 number <"$fifo" || true
@@ -145,7 +145,7 @@ unmanaged_windows() {
 
 # on_platform COMMAND...: a platform program, bounded in time.
 on_platform() {
-    run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 9>&-
+    run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 8<&- 9>&-
 }
 
 create_prefix() {
@@ -181,7 +181,7 @@ start_server() {
 
 # start_own_server: starts a server; fails if one already runs for the prefix.
 start_own_server() {
-    "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 9>&- &
+    "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 8<&- 9>&- &
     local pid=$! i
     STARTED_SERVER=$pid
     # Ready once its socket is in its own folder, which is its cwd.
@@ -216,6 +216,9 @@ stop_server() {
 
 start_platform() {
     start_display
+    # A run that shares the prefix would lose its programs when this one
+    # stops the server.
+    lock_folder 8 "$WINEPREFIX" "the prefix" --prefix
     check_prefix
     local fresh=""
     prefix_missing && fresh=1

@@ -92,22 +92,23 @@ parse_options() {
     done
 }
 
-# The lock is the open file behind descriptor 9. A script that a locked run
-# starts (the script tests do) inherits that descriptor and so shares the
-# lock instead of waiting for its own parent.
-lock_build_folder() {
-    local lock="$BUILD/.lock"
-    mkdir -p "$BUILD" || step_failed "creating the build folder" "check that $BUILD can be written"
-    if [ -e /proc/self/fd/9 ] && [ -e "$lock" ] &&
-        [ "$(stat -L -c %d:%i /proc/self/fd/9)" = "$(stat -c %d:%i "$lock")" ]; then
+# lock_folder FD DIR WHAT OPTION: one run at a time uses DIR (the build folder on
+# descriptor 9, the prefix on 8). The lock is the open folder behind FD: a
+# script that a locked run starts (the script tests do) inherits it and so
+# shares the lock instead of waiting for its own parent.
+lock_folder() {
+    local fd=$1 dir=$2 what=$3 option=$4
+    mkdir -p "$dir" || step_failed "creating $what" "check that $dir can be written"
+    if [ -e "/proc/self/fd/$fd" ] &&
+        [ "$(stat -L -c %d:%i "/proc/self/fd/$fd")" = "$(stat -c %d:%i "$dir")" ]; then
         return 0
     fi
-    exec 9>>"$lock"
-    flock -n 9 && return 0
+    eval "exec $fd<\"\$dir\""
+    flock -n "$fd" && return 0
     [ -z "$NO_WAIT" ] ||
-        step_failed "locking the build folder" "another run is using $BUILD; wait for it to end, or give another folder with --build"
-    say "waiting for another run that uses $BUILD to end"
-    flock 9
+        step_failed "locking $what" "another run is using $dir; wait for it to end, or give another with $option"
+    say "waiting for another run that uses $dir to end"
+    flock "$fd"
 }
 
 # run_stoppable COMMAND...: a long step, run so that a signal to the script
@@ -140,4 +141,4 @@ parse_options "$@"
 [ -n "$PREFIX_CHOICE" ] || OWN_PREFIX=1
 export WINEPREFIX=$(realpath -m "${PREFIX_CHOICE:-$BUILD/wineprefix}")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-lock_build_folder
+lock_folder 9 "$BUILD" "the build folder" --build

@@ -18,10 +18,10 @@ run_suite() {
     local ctest=(ctest --test-dir "$dir" --no-tests=error --output-junit "$junit" "${PASSED[@]}")
     progress "== $1 suite"
     if [ -n "$QUIET" ]; then
-        run_stoppable "${ctest[@]}" >"$dir/ctest.log" 2>&1 9>&- || result=1
+        run_stoppable "${ctest[@]}" >"$dir/ctest.log" 2>&1 8<&- 9>&- || result=1
         grep -E 'No tests were found|tests passed|\((Failed|Timeout|Not Run)\)|\*\*\*' "$dir/ctest.log" || true
     else
-        run_stoppable "${ctest[@]}" --output-on-failure 9>&- || result=1
+        run_stoppable "${ctest[@]}" --output-on-failure 8<&- 9>&- || result=1
     fi
     progress "JUnit XML of the $1 suite: $junit"
     return $result
