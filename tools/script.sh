@@ -21,8 +21,9 @@ Options every script takes:
                  own in BUILD/wineprefix. Created and set up only when missing;
                  an existing one is never changed.
   --build DIR    the build folder (default: build/ in the clone). One run at a
-                 time uses it; another run waits until it is free.
-  --no-wait      fail at once when another run uses the build folder
+                 time uses a build folder or a prefix; another waits its turn.
+  --no-wait      fail at once when another run uses the build folder or
+                 the prefix
   --quiet        print only the results, notes and errors
   -h, --help     print this help and exit
   --opt=VALUE works as well as --opt VALUE.
