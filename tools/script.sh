@@ -140,6 +140,6 @@ trap 'exit 143' TERM
 
 parse_options "$@"
 [ -n "$PREFIX_CHOICE" ] || OWN_PREFIX=1
-export WINEPREFIX=$(realpath -m "${PREFIX_CHOICE:-$BUILD/wineprefix}")
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+WINEPREFIX=$(realpath -m "${PREFIX_CHOICE:-$BUILD/wineprefix}")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 lock_folder 9 "$BUILD" "the build folder" --build
