@@ -8,7 +8,7 @@ DEBIAN_PLATFORMS="/usr/lib/wine /usr/lib/x86_64-linux-gnu/wine"
 # holding one) for 32- or 64-bit programs. A single loader serves both.
 choose_loader() {
     local path=$1 bits=$2
-    case $path in */*) ;; *) path=$(command -v "$path") || return 1 ;; esac
+    case $path in */*) ;; *) [ -e "$path" ] || path=$(command -v "$path") || return 1 ;; esac
     if [ -d "$path" ]; then
         [ "$bits" = 64 ] && [ -x "$path/wine64" ] && { printf '%s\n' "$path/wine64"; return 0; }
         [ -x "$path/wine" ] && { printf '%s\n' "$path/wine"; return 0; }
@@ -66,7 +66,7 @@ can_run_32bit() {
     if [ -z "$CAN_RUN_32BIT" ]; then
         local out
         # bash, unlike timeout's exec, names an exec format error as such.
-        out=$(timeout 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version 2>&1 9>&-) || true
+        out=$(timeout 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version 2>&1 8<&- 9>&-) || true
         if grep -q '^check' <<<"$out"; then
             CAN_RUN_32BIT=yes
         else
@@ -84,7 +84,8 @@ start_display() {
         local fifo number
         fifo=$(mktemp -u)
         mkfifo "$fifo"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 9>&- &
+        # Ended with this script even when it is killed and cannot clean up.
+        setpriv --pdeathsig TERM Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 8<&- 9>&- &
         STARTED_XVFB=$!
         on_exit stop_display
         read -r -t 20 number <"$fifo" || true
@@ -144,7 +145,7 @@ unmanaged_windows() {
 
 # on_platform COMMAND...: a platform program, bounded in time.
 on_platform() {
-    run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 9>&-
+    run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 8<&- 9>&-
 }
 
 create_prefix() {
@@ -163,14 +164,26 @@ warn_if_managed() {
 
 # start_server: one server for all the runs of this script saves a start
 # for each. A server that already runs for the prefix (the user's, or a
-# calling script's) is used and left running.
+# calling script's) is used and left running, except in the scripts' own
+# prefix, which only a run that was killed can have left it in.
 STARTED_SERVER=""
 start_server() {
     mkdir -p "$WINEPREFIX"
-    "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 9>&- &
+    on_exit stop_server
+    start_own_server && return 0
+    [ -n "${OWN_PREFIX:-}" ] || return 0
+    note "stopping the platform's server that an earlier, killed run left in $WINEPREFIX"
+    timeout 10 "$WINESERVER" -k 2>/dev/null || true
+    timeout 10 "$WINESERVER" -w 2>/dev/null || true
+    start_own_server ||
+        step_failed "starting the platform's server" "another server for $WINEPREFIX does not stop; stop it with: WINEPREFIX='$WINEPREFIX' '$WINESERVER' -k"
+}
+
+# start_own_server: starts a server; fails if one already runs for the prefix.
+start_own_server() {
+    "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 8<&- 9>&- &
     local pid=$! i
     STARTED_SERVER=$pid
-    on_exit stop_server
     # Ready once its socket is in its own folder, which is its cwd.
     for i in $(seq 100); do
         [ -S "/proc/$pid/cwd/socket" ] && return 0
@@ -183,12 +196,14 @@ start_server() {
     # Status 2 is the server's "one already runs for this prefix".
     wait "$pid" && true
     [ $? = 2 ] || step_failed "starting the platform's server" "$what"
+    return 1
 }
 
 # The server started here takes the prefix's programs (all started by this
 # script) with it.
 stop_server() {
     [ -n "$STARTED_SERVER" ] || return 0
+    kill -0 "$STARTED_SERVER" 2>/dev/null || return 0
     timeout 10 "$WINESERVER" -k 2>/dev/null
     local i
     for i in $(seq 50); do
@@ -201,6 +216,9 @@ stop_server() {
 
 start_platform() {
     start_display
+    # A run that shares the prefix would lose its programs when this one
+    # stops the server.
+    lock_folder 8 "$WINEPREFIX" "the prefix" --prefix
     check_prefix
     local fresh=""
     prefix_missing && fresh=1

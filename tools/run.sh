@@ -58,7 +58,7 @@ checker_args
 rm -f "$BUILD/screenshot.png"
 limit=$(run_limit)
 status=0
-run_stoppable timeout --kill-after=5 "$limit" "$(loader_for "$TARGET")" "$BUILD/$TARGET/bin/check.exe" "${CHECKER_ARGS[@]}" 9>&- || status=$?
+run_stoppable timeout --kill-after=5 "$limit" "$(loader_for "$TARGET")" "$BUILD/$TARGET/bin/check.exe" "${CHECKER_ARGS[@]}" 8<&- 9>&- || status=$?
 case $status in
     124 | 137) step_failed "running the checker" "it did not end within $limit s, although its own time limit is shorter; run it again and report this if it repeats" ;;
     126 | 127) step_failed "running the checker" "the loader $(loader_for "$TARGET") could not be started; check it with --wine" ;;

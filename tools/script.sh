@@ -6,7 +6,7 @@
 # failed. The checker's verdicts use 0, 1 and 2, never 3.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SCRIPT=${0#"$ROOT"/}
+SCRIPT=$(realpath -s --relative-to="$ROOT" "$0")
 source "$ROOT/tools/packages.sh"
 source "$ROOT/tools/targets.sh"
 source "$ROOT/tools/platform.sh"
@@ -21,8 +21,9 @@ Options every script takes:
                  own in BUILD/wineprefix. Created and set up only when missing;
                  an existing one is never changed.
   --build DIR    the build folder (default: build/ in the clone). One run at a
-                 time uses it; another run waits until it is free.
-  --no-wait      fail at once when another run uses the build folder
+                 time uses a build folder or a prefix; another waits its turn.
+  --no-wait      fail at once when another run uses the build folder or
+                 the prefix
   --quiet        print only the results, notes and errors
   -h, --help     print this help and exit
   --opt=VALUE works as well as --opt VALUE.
@@ -92,22 +93,23 @@ parse_options() {
     done
 }
 
-# The lock is the open file behind descriptor 9. A script that a locked run
-# starts (the script tests do) inherits that descriptor and so shares the
-# lock instead of waiting for its own parent.
-lock_build_folder() {
-    local lock="$BUILD/.lock"
-    mkdir -p "$BUILD" || step_failed "creating the build folder" "check that $BUILD can be written"
-    if [ -e /proc/self/fd/9 ] && [ -e "$lock" ] &&
-        [ "$(stat -L -c %d:%i /proc/self/fd/9)" = "$(stat -c %d:%i "$lock")" ]; then
+# lock_folder FD DIR WHAT OPTION: one run at a time uses DIR (the build folder on
+# descriptor 9, the prefix on 8). The lock is the open folder behind FD: a
+# script that a locked run starts (the script tests do) inherits it and so
+# shares the lock instead of waiting for its own parent.
+lock_folder() {
+    local fd=$1 dir=$2 what=$3 option=$4
+    mkdir -p "$dir" || step_failed "creating $what" "check that $dir can be written"
+    if [ -e "/proc/self/fd/$fd" ] &&
+        [ "$(stat -L -c %d:%i "/proc/self/fd/$fd")" = "$(stat -c %d:%i "$dir")" ]; then
         return 0
     fi
-    exec 9>>"$lock"
-    flock -n 9 && return 0
+    eval "exec $fd<\"\$dir\""
+    flock -n "$fd" && return 0
     [ -z "$NO_WAIT" ] ||
-        step_failed "locking the build folder" "another run is using $BUILD; wait for it to end, or give another folder with --build"
-    say "waiting for another run that uses $BUILD to end"
-    flock 9
+        step_failed "locking $what" "another run is using $dir; wait for it to end, or give another with $option"
+    say "waiting for another run that uses $dir to end"
+    flock "$fd"
 }
 
 # run_stoppable COMMAND...: a long step, run so that a signal to the script
@@ -138,6 +140,6 @@ trap 'exit 143' TERM
 
 parse_options "$@"
 [ -n "$PREFIX_CHOICE" ] || OWN_PREFIX=1
-export WINEPREFIX=$(realpath -m "${PREFIX_CHOICE:-$BUILD/wineprefix}")
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-lock_build_folder
+WINEPREFIX=$(realpath -m "${PREFIX_CHOICE:-$BUILD/wineprefix}")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+lock_folder 9 "$BUILD" "the build folder" --build

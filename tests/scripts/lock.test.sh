@@ -4,7 +4,7 @@
 source "$(dirname "$0")/helpers.sh"
 folder="$WORK/build"
 mkdir -p "$folder"
-flock "$folder/.lock" sleep 3 &
+flock "$folder" sleep 3 &
 holder=$!
 sleep 0.5
 expect_run 3 10 "$ROOT/tools/run.sh" --build "$folder" --wine "$WORK/none" --no-wait 9>&-
