@@ -148,14 +148,22 @@ on_platform() {
     run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 8<&- 9>&-
 }
 
+# prefix_setting KEY NAME TYPE DATA: one registry value of a new prefix.
+prefix_setting() {
+    on_platform reg add "$1" /v "$2" /t "$3" /d "$4" /f ||
+        step_failed "setting up the prefix" "run: WINEPREFIX=$WINEPREFIX $LOADER64 reg add '$1' /v $2 /t $3 /d $4 /f"
+}
+
 create_prefix() {
     progress "creating the platform prefix in $WINEPREFIX (once, about 20 s)"
     on_platform wineboot --init ||
         step_failed "creating the prefix" "see what $LOADER64 wineboot --init says with WINEPREFIX=$WINEPREFIX"
     # With no window manager on the virtual display, the platform draws the
     # windows' frames itself; managed, each run would wait about 6 s.
-    on_platform reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f ||
-        step_failed "setting up the prefix" "run: WINEPREFIX=$WINEPREFIX $LOADER64 reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /d N /f"
+    prefix_setting 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
+    # A program that crashes ends at once, instead of waiting on a crash
+    # dialog that nobody would close.
+    prefix_setting 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
 }
 
 warn_if_managed() {

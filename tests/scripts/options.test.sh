@@ -1,12 +1,15 @@
 # Every script answers --help and refuses what it does not know, before it
 # builds or starts anything.
 source "$(dirname "$0")/helpers.sh"
-for script in tools/run.sh tools/test.sh bench/run.sh; do
+for script in tools/run.sh tools/test.sh bench/run.sh tools/matrix.sh; do
     expect_run 0 10 "$ROOT/$script" --help
     grep -q "^usage: $script" "$WORK/out" || fail "$script --help prints no usage"
-    expect_run 2 10 "$ROOT/$script" --json
-    [ "$(head -n 1 "$WORK/err")" = "$script: unknown argument: --json" ] || fail "$script: $(head -n 1 "$WORK/err")"
+    expect_run 2 10 "$ROOT/$script" --frobnicate
+    [ "$(head -n 1 "$WORK/err")" = "$script: unknown argument: --frobnicate" ] || fail "$script: $(head -n 1 "$WORK/err")"
     expect_said "usage: $script"
 done
+# The checker's options go after --, not before it.
+expect_run 2 10 "$ROOT/tools/run.sh" --json
+expect_said "tools/run.sh: unknown argument: --json"
 expect_run 2 10 "$ROOT/tools/run.sh" --prefix=
 expect_said "tools/run.sh: --prefix needs a value"
