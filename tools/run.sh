@@ -67,7 +67,7 @@ if [ "$TARGET" = i686 ] && ! can_run_32bit; then
 fi
 
 checker_args
-rm -f "$BUILD/screenshot.png"
+[ "$PROGRAM" != check ] || rm -f "$BUILD/screenshot.png"
 limit=$(run_limit)
 # The survey's guard bounds each of its modals by itself.
 [ "$PROGRAM" = check ] || limit=600
