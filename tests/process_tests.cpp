@@ -154,20 +154,26 @@ struct Case {
 
 void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
 
+// Runs the checker on the stand-in that shows this log and ends with this code.
+Outcome RunCheckerOnLog(const std::string &log, int exitCode, const std::string &options = "--json")
+{
+    std::string caseFile = BesideThisProgram("shows_log.case");
+    HANDLE file = CreateFileA(caseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string text = std::to_string(exitCode) + "\n" + log;
+    DWORD written;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
+    CloseHandle(file);
+    Outcome outcome = RunChecker(options + " \"" + BesideThisProgram("shows_log.exe") + "\"");
+    DeleteFileA(caseFile.c_str());
+    return outcome;
+}
+
 class CheckerJudgementTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(CheckerJudgementTest, StatusAndBothVerdictsAreAsFixed)
 {
     const Case &c = GetParam();
-    std::string caseFile = BesideThisProgram("shows_log.case");
-    HANDLE file = CreateFileA(caseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    std::string text = std::to_string(c.exitCode) + "\n" + c.log;
-    DWORD written;
-    WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
-    CloseHandle(file);
-
-    Outcome outcome = RunChecker("--json \"" + BesideThisProgram("shows_log.exe") + "\"");
-    DeleteFileA(caseFile.c_str());
+    Outcome outcome = RunCheckerOnLog(c.log, c.exitCode);
     const std::string &json = outcome.output;
     EXPECT_EQ(outcome.status, c.status) << json;
     EXPECT_EQ(JsonField(json, "\"status\": ([0-9])"), std::to_string(c.status));
@@ -191,6 +197,17 @@ INSTANTIATE_TEST_SUITE_P(
              "not_judged"},
         Case{"ExitCodeNotZero", RunLog(OPEN_RELEASED, FONT_RELEASED), 3, 2, "released", "released"}),
     [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+// Only the chosen probe decides; a run that cannot be judged gives the status asked for.
+TEST(CheckerProcessTest, ProbeAndUnjudgedStatusChooseTheStatus)
+{
+    std::string openHeld = RunLog(OPEN_HELD, FONT_RELEASED);
+    EXPECT_EQ(RunCheckerOnLog(openHeld, 0, "--probe font").status, 0u);
+    EXPECT_EQ(RunCheckerOnLog(openHeld, 0, "--probe=open").status, 1u);
+    std::string fontMissing = RunLog(OPEN_RELEASED, "");
+    EXPECT_EQ(RunCheckerOnLog(fontMissing, 0, "--probe open --unjudged-status 125").status, 0u);
+    EXPECT_EQ(RunCheckerOnLog(fontMissing, 0, "--unjudged-status 125").status, 125u);
+}
 
 // The real program, closed by the checker as a user would close it.
 TEST(CheckerProcessTest, TextOutputEndsWithOneVerdictPerProbe)
