@@ -115,13 +115,36 @@ lock_folder() {
 # run_stoppable COMMAND...: a long step, run so that a signal to the script
 # ends it at once instead of after the step.
 CHILD=""
+TICKER=""
 run_stoppable() {
     "$@" &
     CHILD=$!
+    tick_while "$CHILD" 8<&- 9>&- &
+    TICKER=$!
     local status=0
     wait "$CHILD" || status=$?
+    stop_ticker
     CHILD=""
     return $status
+}
+
+# A long step says every 10 s that it still runs, so that no step is silent
+# for long. It waits with a read that nothing answers, not with sleep, so
+# that no process of its own outlives it.
+tick_while() {
+    local seconds=0 never
+    exec {never}<> <(:)
+    while ! read -r -t 10 -u "$never" && kill -0 "$1" 2>/dev/null; do
+        seconds=$((seconds + 10))
+        progress "... still running after $seconds s"
+    done
+}
+
+stop_ticker() {
+    [ -n "$TICKER" ] || return 0
+    kill "$TICKER" 2>/dev/null || true
+    wait "$TICKER" 2>/dev/null || true
+    TICKER=""
 }
 
 # Whatever happens, cleanup runs to its end: errors are ignored in it, and
@@ -130,6 +153,7 @@ CLEANUPS=()
 on_exit() { CLEANUPS+=("$1"); }
 run_cleanups() {
     set +e
+    stop_ticker
     [ -z "$CHILD" ] || { kill "$CHILD"; wait "$CHILD"; } 2>/dev/null
     local i
     for ((i = ${#CLEANUPS[@]} - 1; i >= 0; i--)); do ${CLEANUPS[i]}; done
