@@ -45,9 +45,9 @@ static Judgement Judge(const Run &run)
 static int Status(const Options &options, const Run &run, const Judgement &judgement)
 {
     std::vector<Verdict> counted;
-    if (options.probe != PROBE_FONT)
+    if (Counts(options.probe, PROBE_OPEN))
         counted.push_back(judgement.openFile.verdict);
-    if (options.probe != PROBE_OPEN)
+    if (Counts(options.probe, PROBE_FONT))
         counted.push_back(judgement.chooseFont.verdict);
     bool held = false;
     for (Verdict verdict : counted) {
@@ -60,21 +60,30 @@ static int Status(const Options &options, const Run &run, const Judgement &judge
     return held ? STATUS_HELD : STATUS_RELEASED;
 }
 
-static bool WriteFileText(const std::wstring &path, const std::string &text, std::string *error)
+static bool WriteFileText(const std::wstring &path, const std::string &text)
 {
     FILE *file = _wfopen(path.c_str(), L"wb");
     bool written = file && fwrite(text.data(), 1, text.size(), file) == text.size();
     if (file && fclose(file) != 0)
         written = false;
-    if (!written)
-        *error = "the JUnit file " + Utf8(path) + " could not be written; check that its folder exists";
     return written;
 }
 
-static void PrintError(const std::string &error)
+// The report in the format asked for. A wrong command line has no text
+// report: its error and the usage go to standard error alone.
+static void PrintReport(const Report &report, bool ran)
 {
-    if (!error.empty())
-        fprintf(stderr, "check: %s\n", error.c_str());
+    switch (report.options.format) {
+    case OUTPUT_JSON:
+        fputs(JsonReport(report).c_str(), stdout);
+        break;
+    case OUTPUT_TAP:
+        fputs(TapReport(report).c_str(), stdout);
+        break;
+    default:
+        if (ran)
+            fputs(TextReport(report).c_str(), stdout);
+    }
 }
 
 // A wrong command line still answers in the format asked for.
@@ -84,13 +93,21 @@ static int UsageError(const Options &options, const std::string &error)
     run.error = error + "; see check --help";
     Judgement judgement = Judge(run);
     Provenance provenance = ReadProvenance();
-    Report report = {options, run, judgement, provenance, STATUS_USAGE};
-    if (options.format == OUTPUT_JSON)
-        fputs(JsonReport(report).c_str(), stdout);
-    else if (options.format == OUTPUT_TAP)
-        fputs(TapReport(report).c_str(), stdout);
+    PrintReport({options, run, judgement, provenance, STATUS_USAGE}, false);
     fprintf(stderr, "check: %s\n%s", error.c_str(), Usage());
     return STATUS_USAGE;
+}
+
+// A JUnit file asked for but not written leaves the run unjudged, and says
+// so in every report, not on standard error alone.
+static void WriteJUnit(Report *report, Run *run)
+{
+    const std::wstring &path = report->options.junit;
+    if (path.empty() || WriteFileText(path, JUnitReport(*report)))
+        return;
+    run->error += (run->error.empty() ? "" : "; ") + std::string("the JUnit file ") + Utf8(path) +
+                  " could not be written; check that its folder exists";
+    report->status = report->options.unjudgedStatus;
 }
 
 int wmain(int argc, wchar_t **argv)
@@ -119,18 +136,11 @@ int wmain(int argc, wchar_t **argv)
     RunProgram(options, &run);
     Provenance provenance = ReadProvenance();
     Judgement judgement = Judge(run);
-    int status = Status(options, run, judgement);
-    Report report = {options, run, judgement, provenance, status};
-    if (!options.junit.empty() && !WriteFileText(options.junit, JUnitReport(report), &error))
-        report.status = options.unjudgedStatus;
-    if (options.format == OUTPUT_JSON)
-        fputs(JsonReport(report).c_str(), stdout);
-    else if (options.format == OUTPUT_TAP)
-        fputs(TapReport(report).c_str(), stdout);
-    else
-        fputs(TextReport(report).c_str(), stdout);
-    PrintError(run.error);
-    PrintError(error);
+    Report report = {options, run, judgement, provenance, Status(options, run, judgement)};
+    WriteJUnit(&report, &run);
+    PrintReport(report, true);
+    if (!run.error.empty())
+        fprintf(stderr, "check: %s\n", run.error.c_str());
     if (!run.screenshotError.empty())
         fprintf(stderr, "check: the screenshot could not be written to %s: %s\n",
                 Utf8(options.screenshot).c_str(), run.screenshotError.c_str());

@@ -3,6 +3,7 @@
 #include "tools/outside.h"
 #include "tools/screenshot.h"
 #include "tools/text.h"
+#include "tools/verdict.h"
 
 #include <stdio.h>
 
@@ -109,9 +110,7 @@ static bool FontProbeIsRunning(Watch *watch, HWND main, bool *fontRunning)
     std::string log;
     if (!ReadLogPane(main, Bounded(ANSWER_MS, watch->hardEnd, MIN_ANSWER_MS), &log))
         return false;
-    size_t font = log.rfind("Testing ChooseFont");
-    size_t open = log.rfind("Testing GetOpenFileName");
-    *fontRunning = font != std::string::npos && (open == std::string::npos || font > open);
+    *fontRunning = FontProbeStarted(log);
     return true;
 }
 

@@ -41,6 +41,11 @@ const char *ProbeName(ProbeChoice probe)
     }
 }
 
+bool Counts(ProbeChoice choice, ProbeChoice probe)
+{
+    return choice == PROBE_BOTH || choice == probe;
+}
+
 static bool ParseTimeout(const std::string &text, unsigned long *ms)
 {
     errno = 0;

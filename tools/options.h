@@ -30,4 +30,8 @@ const char *Usage();
 
 const char *ProbeName(ProbeChoice probe);
 
+// Whether the verdict of this probe (PROBE_OPEN or PROBE_FONT) decides the
+// status under the choice made.
+bool Counts(ProbeChoice choice, ProbeChoice probe);
+
 #endif

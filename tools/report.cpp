@@ -13,9 +13,9 @@ struct ProbeEntry {
 
 static std::vector<ProbeEntry> Probes(const Report &report)
 {
-    ProbeChoice probe = report.options.probe;
-    return {{"Open dialog (GetOpenFileName)", report.judgement.openFile, probe != PROBE_FONT},
-            {"Font dialog (ChooseFont)", report.judgement.chooseFont, probe != PROBE_OPEN}};
+    ProbeChoice choice = report.options.probe;
+    return {{"Open dialog (GetOpenFileName)", report.judgement.openFile, Counts(choice, PROBE_OPEN)},
+            {"Font dialog (ChooseFont)", report.judgement.chooseFont, Counts(choice, PROBE_FONT)}};
 }
 
 static std::string Explain(const ProbeVerdict &probe)

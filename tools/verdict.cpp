@@ -141,6 +141,13 @@ Judgement JudgeLog(const std::string &log)
     return judgement;
 }
 
+bool FontProbeStarted(const std::string &log)
+{
+    size_t font = log.rfind(FONT_HEADER);
+    size_t open = log.rfind(OPEN_HEADER);
+    return font != std::string::npos && (open == std::string::npos || font > open);
+}
+
 const char *VerdictName(Verdict verdict)
 {
     switch (verdict) {

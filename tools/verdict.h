@@ -25,6 +25,9 @@ struct Judgement {
 // short cannot show the capture released.
 Judgement JudgeLog(const std::string &log);
 
+// Whether the newest run in the log has come to the Font dialog.
+bool FontProbeStarted(const std::string &log);
+
 const char *VerdictName(Verdict verdict);
 
 #endif
