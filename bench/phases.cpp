@@ -2,9 +2,9 @@
 // notes, polling every 2 ms from outside as the checker does, when each phase of its run
 // ends. Prints the median of each phase over the runs.
 //   phases [RUNS] [PATH-OF-TEST.exe]
-#include "tools/libraries.h"
-#include "tools/outside.h"
-#include "tools/text.h"
+#include "outside/libraries.h"
+#include "outside/outside.h"
+#include "outside/text.h"
 
 #include <algorithm>
 #include <stdio.h>

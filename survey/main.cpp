@@ -1,7 +1,7 @@
 // survey.exe: runs every kind of modal loop with the capture held by a
 // hidden window and prints who held it when.
 #include "survey/options.h"
-#include "tools/provenance.h"
+#include "outside/provenance.h"
 
 #include <stdio.h>
 

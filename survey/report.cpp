@@ -1,7 +1,7 @@
 // The survey's output: a table for people, one JSON object for machines,
 // and the exit status.
 #include "survey/survey.h"
-#include "tools/json.h"
+#include "outside/json.h"
 
 #include <stdio.h>
 

@@ -2,7 +2,7 @@
 // whose logs, exit codes and failures are fixed in advance.
 #include "platform/platform.h"
 #include "tests/logs.h"
-#include "tools/text.h"
+#include "outside/text.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>

@@ -1,5 +1,5 @@
 // Judging the platform from log texts, as the pane holds them.
-#include "tools/verdict.h"
+#include "check/verdict.h"
 #include "tests/logs.h"
 
 #include <gtest/gtest.h>

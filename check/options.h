@@ -1,6 +1,6 @@
 // The checker's command line.
-#ifndef TOOLS_OPTIONS_H
-#define TOOLS_OPTIONS_H
+#ifndef CHECK_OPTIONS_H
+#define CHECK_OPTIONS_H
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "tools/screenshot.h"
-#include "tools/libraries.h"
-#include "tools/text.h"
+#include "check/screenshot.h"
+#include "outside/libraries.h"
+#include "outside/text.h"
 
 // GDI+'s flat interface, as the library exports it; loaded only when a
 // picture is asked for.

@@ -1,6 +1,6 @@
-#include "tools/report.h"
-#include "tools/json.h"
-#include "tools/version.h"
+#include "check/report.h"
+#include "outside/json.h"
+#include "outside/version.h"
 
 #include <stdarg.h>
 #include <stdio.h>

@@ -1,5 +1,5 @@
-#include "tools/options.h"
-#include "tools/text.h"
+#include "check/options.h"
+#include "outside/text.h"
 
 #include <errno.h>
 #include <math.h>

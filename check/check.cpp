@@ -2,11 +2,11 @@
 // outside, closes the program as a user would and judges the platform.
 // Exit status: 0 both dialogs released the capture, 1 at least one held
 // it, 2 (or --unjudged-status) the run could not be judged.
-#include "tools/checkrun.h"
-#include "tools/options.h"
-#include "tools/report.h"
-#include "tools/text.h"
-#include "tools/version.h"
+#include "check/checkrun.h"
+#include "check/options.h"
+#include "check/report.h"
+#include "outside/text.h"
+#include "outside/version.h"
 
 #include <fcntl.h>
 #include <io.h>

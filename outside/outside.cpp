@@ -1,6 +1,6 @@
-#include "tools/outside.h"
-#include "tools/libraries.h"
-#include "tools/text.h"
+#include "outside/outside.h"
+#include "outside/libraries.h"
+#include "outside/text.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 // The tools' own version, reported by --version and in their JSON.
-#ifndef TOOLS_VERSION_H
-#define TOOLS_VERSION_H
+#ifndef OUTSIDE_VERSION_H
+#define OUTSIDE_VERSION_H
 
 #define TOOLS_VERSION "2.0.0"
 

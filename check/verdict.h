@@ -1,6 +1,6 @@
 // Judging the platform from the log lines of TEST.exe alone.
-#ifndef TOOLS_VERDICT_H
-#define TOOLS_VERDICT_H
+#ifndef CHECK_VERDICT_H
+#define CHECK_VERDICT_H
 
 #include <string>
 #include <vector>

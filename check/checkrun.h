@@ -1,9 +1,9 @@
 // One run of TEST.exe under the checker: start it, wait for its finished
 // log, read the log, take the picture, close it, all within the time limit.
-#ifndef TOOLS_CHECKRUN_H
-#define TOOLS_CHECKRUN_H
+#ifndef CHECK_CHECKRUN_H
+#define CHECK_CHECKRUN_H
 
-#include "tools/options.h"
+#include "check/options.h"
 
 #include <windows.h>
 #include <string>

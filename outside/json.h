@@ -1,6 +1,6 @@
 // JSON text for the tools' machine-readable output.
-#ifndef TOOLS_JSON_H
-#define TOOLS_JSON_H
+#ifndef OUTSIDE_JSON_H
+#define OUTSIDE_JSON_H
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "tools/checkrun.h"
-#include "tools/libraries.h"
-#include "tools/outside.h"
-#include "tools/screenshot.h"
-#include "tools/text.h"
-#include "tools/verdict.h"
+#include "check/checkrun.h"
+#include "outside/libraries.h"
+#include "outside/outside.h"
+#include "check/screenshot.h"
+#include "outside/text.h"
+#include "check/verdict.h"
 
 #include <stdio.h>
 

@@ -1,12 +1,12 @@
 // The checker's verdict, in each of the forms it is read in: text for
 // people, JSON, TAP and JUnit XML for CI.
-#ifndef TOOLS_REPORT_H
-#define TOOLS_REPORT_H
+#ifndef CHECK_REPORT_H
+#define CHECK_REPORT_H
 
-#include "tools/checkrun.h"
-#include "tools/options.h"
-#include "tools/provenance.h"
-#include "tools/verdict.h"
+#include "check/checkrun.h"
+#include "check/options.h"
+#include "outside/provenance.h"
+#include "check/verdict.h"
 
 #include <string>
 

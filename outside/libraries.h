@@ -1,8 +1,8 @@
 // The window, drawing and process-status libraries, loaded by hand.
 // The checker starts TEST.exe with nothing but kernel32 loaded and loads
 // these while the program starts, so their start-up cost overlaps its.
-#ifndef TOOLS_LIBRARIES_H
-#define TOOLS_LIBRARIES_H
+#ifndef OUTSIDE_LIBRARIES_H
+#define OUTSIDE_LIBRARIES_H
 
 #include <windows.h>
 #include <psapi.h>

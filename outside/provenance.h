@@ -1,6 +1,6 @@
 // Which platform a verdict comes from, read from the running platform itself.
-#ifndef TOOLS_PROVENANCE_H
-#define TOOLS_PROVENANCE_H
+#ifndef OUTSIDE_PROVENANCE_H
+#define OUTSIDE_PROVENANCE_H
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#include "tools/provenance.h"
-#include "tools/json.h"
+#include "outside/provenance.h"
+#include "outside/json.h"
 
 #include <windows.h>
 #include <stdio.h>

@@ -1,4 +1,4 @@
-#include "tools/json.h"
+#include "outside/json.h"
 
 #include <stdio.h>
 

@@ -1,4 +1,4 @@
-#include "tools/libraries.h"
+#include "outside/libraries.h"
 
 WindowFunctions g_window;
 

@@ -1,4 +1,4 @@
-#include "tools/text.h"
+#include "outside/text.h"
 
 #include <stdio.h>
 

@@ -1,4 +1,4 @@
-#include "tools/verdict.h"
+#include "check/verdict.h"
 
 #include <regex>
 

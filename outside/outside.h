@@ -3,8 +3,8 @@
 // waits on the program is bounded, so a stopped or hung program cannot
 // hold the caller. Needs LoadWindowFunctions first, except to start and
 // end the program.
-#ifndef TOOLS_OUTSIDE_H
-#define TOOLS_OUTSIDE_H
+#ifndef OUTSIDE_OUTSIDE_H
+#define OUTSIDE_OUTSIDE_H
 
 #include <windows.h>
 #include <string>

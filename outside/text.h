@@ -1,7 +1,7 @@
 // Text as the tools handle it: UTF-8 inside and in their output, UTF-16
 // at the platform's wide entry points.
-#ifndef TOOLS_TEXT_H
-#define TOOLS_TEXT_H
+#ifndef OUTSIDE_TEXT_H
+#define OUTSIDE_TEXT_H
 
 #include <windows.h>
 #include <string>

@@ -1,7 +1,7 @@
 // A picture of one window as the screen shows it, saved as PNG through
 // the platform's own GDI+.
-#ifndef TOOLS_SCREENSHOT_H
-#define TOOLS_SCREENSHOT_H
+#ifndef CHECK_SCREENSHOT_H
+#define CHECK_SCREENSHOT_H
 
 #include <windows.h>
 #include <string>
