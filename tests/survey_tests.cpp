@@ -99,6 +99,7 @@ LRESULT CALLBACK ForceAtTimer(int code, WPARAM wParam, LPARAM lParam)
     MSG *msg = (MSG *)lParam;
     if (msg->message == WM_TIMER && !msg->hwnd) {
         Force(g_forced.running);
+        NoteInit(); // too late: only the first init counts
         if (g_swallowTimer)
             msg->message = WM_NULL;
     }
