@@ -44,8 +44,8 @@ key='[Software\\Microsoft\\Windows NT\\CurrentVersion] 1796748109'
 expect_text "8.0's registry" "$(registry "$key" '"CurrentBuildNumber"="7601"' '"CurrentVersion"="6.1"' | registry_windows)" win7
 expect_text "10.0's registry: the major number, not 6.3" "$(registry "$key" '"CurrentBuildNumber"="19043"' \
     '"CurrentMajorVersionNumber"=dword:0000000a' '"CurrentVersion"="6.3"' | registry_windows)" win10
-expect_text "another key's version" "$(registry '[Software\\Microsoft\\Windows NT\\CurrentVersion\\Other] 1' \
-    '"CurrentVersion"="5.1"' '' "$key" '"CurrentVersion"="6.1"' '' '[Software\\Wine] 1' '"CurrentVersion"="5.1"' |
+expect_text "another key's version" "$(registry '[Software\\Wine] 1' '"CurrentVersion"="5.1"' '' "$key" \
+    '"CurrentVersion"="6.1"' '' '[Software\\Microsoft\\Windows NT\\CurrentVersion\\Other] 1' '"CurrentVersion"="5.1"' |
     registry_windows)" win7
 expect_text "a registry without the key" "$(registry '[Software\\Wine] 1' | registry_windows)" ""
 
@@ -94,6 +94,7 @@ cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNN
         message_box:released:nobody:nobody:nobody popup_menu:released:nobody:nobody:nobody
     cell trixie "Debian 13" 64 win10 10.0 held released font:released_late:holder:nobody:nobody \
         message_box:released_late:holder:nobody:nobody popup_menu:released:nobody:nobody:nobody
+    cell sid "Debian unstable" 32 unmanaged - - -
 } >"$WORK/cells.json"
 
 expect_text "what changed" "$(report changes <"$WORK/cells.json")" \
@@ -102,14 +103,14 @@ survey font: held on Debian 11 (5.0.3) → released_late on Debian 12 (host, 8.0
 survey message_box: held on Debian 11 (5.0.3) → released_late on Debian 12 (host, 8.0)
 survey message_box: released_late on Debian 12 (host, 8.0) → mixed: released ×1, released_late ×1 on Debian 13 (10.0)'
 expect_text "what changed, where nothing did" \
-    "$(jq -c 'select(.version != "bullseye" and .bitness == 64)' "$WORK/cells.json" | report changes)" ""
+    "$(jq -c 'select(.version != "bullseye" and .bitness != 32)' "$WORK/cells.json" | report changes)" ""
 
 expect_text "the survey's table" "$(report survey-table <"$WORK/cells.json")" \
-'| kind | Debian 11, 32-bit | Debian 11, 64-bit | Debian 12 (host), 32-bit | Debian 12 (host), 64-bit | Debian 13, 32-bit | Debian 13, 64-bit |
-|---|---|---|---|---|---|---|
-| font | held (holder → holder → holder) | held (holder → holder → holder) | – | released_late (holder → nobody → nobody) | released_late (holder → nobody → nobody) | released_late (holder → nobody → nobody) |
-| message_box | held (holder → holder → holder) | held (holder → holder → holder) | – | released_late (holder → nobody → nobody) | released (nobody → nobody → nobody) | released_late (holder → nobody → nobody) |
-| popup_menu | released | released | – | released | released | released |'
+'| kind | Debian 11, 32-bit | Debian 11, 64-bit | Debian 12 (host), 32-bit | Debian 12 (host), 64-bit | Debian 13, 32-bit | Debian 13, 64-bit | Debian unstable, 32-bit |
+|---|---|---|---|---|---|---|---|
+| font | held (holder → holder → holder) | held (holder → holder → holder) | – | released_late (holder → nobody → nobody) | released_late (holder → nobody → nobody) | released_late (holder → nobody → nobody) | – |
+| message_box | held (holder → holder → holder) | held (holder → holder → holder) | – | released_late (holder → nobody → nobody) | released (nobody → nobody → nobody) | released_late (holder → nobody → nobody) | – |
+| popup_menu | released | released | – | released | released | released | – |'
 
 # Against a baseline: a verdict that changed in a cell and in a survey kind,
 # a checker that gave none, and a cell on each side alone.
@@ -137,6 +138,23 @@ compare_baseline "$WORK/cells.json" <"$WORK/fewer.json" >"$WORK/compared" ||
 jq -c 'del(.survey, .surveyReason)' "$WORK/cells.json" >"$WORK/nosurvey.json"
 expect_text "against a baseline with the survey" \
     "$(compare_baseline "$WORK/cells.json" <"$WORK/nosurvey.json")" "no difference"
+
+# What the programs under test say is hostile: no terminal escape, no
+# direction override and no "|" that splits a table cell gets through.
+jq -c 'if .version == "bullseye" then .release = "Deb\u001b[2Jian | 11\u202e" else . end | if .check then .check.platform.build = "wine\u0007|5" else . end
+       | if .survey then .survey.kinds[0].kind = "fo|nt\u001b]0;x\u0007" | .survey.kinds[0].init.class = "C\u009b|" else . end' \
+    "$WORK/cells.json" >"$WORK/hostile.json"
+{
+    cell_row <"$WORK/hostile.json"
+    cell_progress <"$WORK/hostile.json"
+    report changes <"$WORK/hostile.json"
+    report survey-table <"$WORK/hostile.json"
+    compare_baseline "$WORK/cells.json" <"$WORK/hostile.json" || true
+} >"$WORK/printed"
+! grep -qP '[\x00-\x09\x0b-\x1f\x7f\x{80}-\x{9f}\x{202e}]' "$WORK/printed" ||
+    fail "control characters printed: $(grep -P '[\x00-\x09\x0b-\x1f\x7f\x{80}-\x{9f}\x{202e}]' "$WORK/printed" | cat -A | head -3)"
+grep -qF '| Deb?[2Jian \| 11? | 32 | unmanaged | wine?\|5 |' "$WORK/printed" || fail "hostile row: $(grep -F 'ian' "$WORK/printed" | head -1)"
+grep -qF '| fo\|nt?]0;x? | held (holder C?\| → holder → holder) |' "$WORK/printed" || fail "hostile survey row: $(grep -F 'nt' "$WORK/printed")"
 
 # No platform command waits without a limit, and a loader that dies is named.
 printf '#!/bin/sh\nkill -SEGV $$\n' >"$WORK/crashing"
@@ -168,7 +186,9 @@ expect_run 1 600 "$ROOT/tools/matrix.sh" --build "$BUILD" --wine "$(dirname "$RE
 # winxp: the platform reports Windows 5.x to the program.
 held='.reason == null and .check.status == 1 and .check.openFile.verdict == "held" and .check.chooseFont.verdict == "released" and (.check.windowsVersion | startswith("5."))
       and .surveyReason == null and ([.survey.kinds[] | select(.kind == "font") | .verdict] == ["released_late"] or [.survey.kinds[] | select(.kind == "font") | .verdict] == ["released"])'
-jq -e "select(.bitness == 64) | .version == \"host\" and .config == \"winxp\" and $held" "$WORK/run.json" >/dev/null ||
+# cells BITS TEST: whether the run has one cell of that bitness, and it passes.
+cells() { jq -s -e "map(select(.bitness == $1)) | length == 1 and all(.[]; $2)" "$WORK/run.json" >/dev/null; }
+cells 64 ".version == \"host\" and .config == \"winxp\" and $held" ||
     fail "64-bit cell: $(cat "$WORK/run.json")"
 grep -qE '^\| host \([^|]+\) \| 64 \| winxp \| [^|]+ \| 5\.[0-9.]+ \| HELD \| released \| 1 \| [0-9.]+ \|$' "$WORK/out" ||
     fail "no 64-bit row in: $(cat "$WORK/out")"
@@ -177,9 +197,9 @@ grep -qE '^host \([^|]+\), 64-bit, winxp: Font dialog HELD → released$' "$WORK
     fail "no difference in: $(cat "$WORK/out")"
 grep -qxF 'only in the baseline: Debian 11, 64-bit, winxp' "$WORK/out" || fail "no missing cell in: $(cat "$WORK/out")"
 if can_run_32bit; then
-    jq -e "select(.bitness == 32) | $held" "$WORK/run.json" >/dev/null || fail "32-bit cell: $(cat "$WORK/run.json")"
+    cells 32 "$held" || fail "32-bit cell: $(cat "$WORK/run.json")"
 else
-    jq -e 'select(.bitness == 32) | .check == null and (.reason | startswith("32-bit programs do not start here: "))' \
-        "$WORK/run.json" >/dev/null || fail "32-bit cell that cannot run: $(cat "$WORK/run.json")"
+    cells 32 '.check == null and (.reason | startswith("32-bit programs do not start here: "))' ||
+        fail "32-bit cell that cannot run: $(cat "$WORK/run.json")"
 fi
 expect_nothing_left_in "$BUILD/matrix/host/prefix"
