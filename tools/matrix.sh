@@ -78,6 +78,9 @@ if [ -n "$baseline_file" ]; then
     jq -e -s 'all(.[]; type == "object" and has("version") and has("bitness") and has("config"))' \
         "$baseline_file" >/dev/null 2>&1 ||
         usage_error "--baseline $baseline_file is not the JSON lines of an earlier --json output"
+    # --json empties its file first.
+    [ -z "$json_file" ] || [ "$(realpath -m "$json_file")" != "$(realpath -m "$baseline_file")" ] ||
+        usage_error "--json would overwrite the baseline $baseline_file; give it another file"
 fi
 
 # The matrix's own tools join the packages the other scripts need.

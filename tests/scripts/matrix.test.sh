@@ -176,6 +176,10 @@ expect_said "--prefix is not used"
 echo '{"not": "a cell"}' >"$WORK/bad.json"
 expect_run 2 20 "$ROOT/tools/matrix.sh" --build "$BUILD" --versions host --baseline "$WORK/bad.json"
 expect_said "--baseline $WORK/bad.json is not the JSON lines of an earlier --json output"
+cp "$WORK/cells.json" "$WORK/kept.json"
+expect_run 2 20 "$ROOT/tools/matrix.sh" --build "$BUILD" --versions host --json "$WORK/kept.json" --baseline "$WORK/kept.json"
+expect_said "--json would overwrite the baseline"
+cmp -s "$WORK/cells.json" "$WORK/kept.json" || fail "the baseline was overwritten"
 
 # One real run on the host's platform, with the survey, against a baseline
 # in which the Font dialog was HELD and another version ran.

@@ -47,7 +47,7 @@ ensure_root() {
     local release=$1 root="$ROOTS/$1" mirror
     [ -f "$root/.complete" ] && return 0
     mirror=$(debian_mirror)
-    progress "building the $release root in $root (once, about 3 min and 2 GB)"
+    progress "building the $release root in $root (once, 1 to 3 min and 1 to 2 GB)"
     rm -rf "$root.partial"
     mkdir -p "$ROOTS"
     # sid's release file is past its validity date on some mirrors.
