@@ -108,9 +108,10 @@ SERVING=""
 stop_serving() { [ -z "$SERVING" ] || stop_version_server "$SERVING"; }
 on_exit stop_serving
 on_exit stop_openbox
-lines=$(mktemp)
-remove_lines() { rm -f "$lines"; }
-on_exit remove_lines
+CELL_FILES=$(mktemp -d) || step_failed "making a temporary folder" "set TMPDIR to a folder that can be written"
+lines=$CELL_FILES/lines
+remove_cell_files() { rm -rf "$CELL_FILES"; }
+on_exit remove_cell_files
 [ -z "$json_file" ] || : >"$json_file" || step_failed "writing $json_file" "give --json a file that can be written"
 
 total=$(($(wc -w <<<"$versions") * 2 * $(wc -w <<<"$configs")))
@@ -131,7 +132,9 @@ for version in $versions; do
         for bits in 32 64; do
             why_not=""
             [ "$bits" = 32 ] && why_not=$why_not_32
-            line=$(run_cell "$version" "$bits" "$config" "$why_not" "$survey")
+            # Not in a subshell, which would hold an interrupt until the cell ends.
+            run_cell "$version" "$bits" "$config" "$why_not" "$survey" >"$CELL_FILES/line"
+            line=$(cat "$CELL_FILES/line")
             printf '%s\n' "$line" >>"$lines"
             [ -z "$json_file" ] || printf '%s\n' "$line" >>"$json_file"
             done_cells=$((done_cells + 1))

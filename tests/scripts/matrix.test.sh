@@ -9,6 +9,8 @@ step_failed() { fail "$1 failed: $2"; }
 LOADER64=$REAL_LOADER
 LOADER32=$(choose_loader "$(dirname "$REAL_LOADER")" 32)
 WINESERVER=$(find_wineserver "$REAL_LOADER")
+run_stoppable() { "$@"; }
+CELL_FILES=$WORK
 for part in roots platforms windows configs ended cells reports; do
     source "$ROOT/tools/matrix/$part.sh"
 done
@@ -164,9 +166,11 @@ mkdir -p "$WORK/matrix/host"
 saved=("$MATRIX" "$LOADER32" "$LOADER64")
 MATRIX=$WORK/matrix LOADER32=$WORK/crashing LOADER64=$WORK/hanging
 started=$SECONDS
-expect_text "a hanging platform" "$(program_json host 64 1 check.exe --json)" "no verdict: it did not end within 1 s"
+! program_json host 64 1 check.exe --json || fail "a hanging platform gave JSON"
+expect_text "a hanging platform" "$PROGRAM_JSON" "no verdict: it did not end within 1 s"
 [ $((SECONDS - started)) -le 8 ] || fail "a hanging platform was ended after $((SECONDS - started)) s, not 1 s"
-expect_text "a crashing platform" "$(program_json host 32 30 check.exe --json)" "no verdict: the platform crashed (SIGSEGV)"
+! program_json host 32 30 check.exe --json || fail "a crashing platform gave JSON"
+expect_text "a crashing platform" "$PROGRAM_JSON" "no verdict: the platform crashed (SIGSEGV)"
 expect_text "a crashing 32-bit side" "$(why_no_32bit host)" "32-bit programs do not start here: the platform crashed (SIGSEGV)"
 MATRIX=${saved[0]} LOADER32=${saved[1]} LOADER64=${saved[2]}
 

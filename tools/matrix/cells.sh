@@ -23,22 +23,23 @@ cell_line() {
              surveyReason: (if $surveyReason == "" then null else $surveyReason end)} end'
 }
 
-# program_json VERSION BITS LIMIT PROGRAM ARGS...: the program's JSON object
-# on stdout; else fails, with why there is none on stdout.
+# program_json VERSION BITS LIMIT PROGRAM ARGS...: sets PROGRAM_JSON to the
+# program's JSON object; else fails, with PROGRAM_JSON saying why there is
+# none. It runs in this shell and stoppable, so that an interrupt ends it at
+# once; its output goes through files in CELL_FILES, a folder.
+PROGRAM_JSON=""
 program_json() {
-    local version=$1 bits=$2 limit=$3 program=$4 target=i686 errors status=0 output json
+    local version=$1 bits=$2 limit=$3 program=$4 target=i686 status=0 json
     shift 4
     [ "$bits" = 64 ] && target=x86_64
-    errors=$(mktemp)
-    output=$(WINEPREFIX="$MATRIX/$version/prefix" PLATFORM_LIMIT=$limit on_version "$version" \
-        "$(version_loader "$version" "$bits")" "$BUILD/$target/bin/$program" "$@" 2>"$errors") || status=$?
-    json=$(printf '%s\n' "$output" | tr -d '\r' | grep '^{' | tail -1)
-    if [ -n "$json" ] && jq -ce 'if type == "object" then . else error end' 2>/dev/null <<<"$json"; then
-        rm -f "$errors"
+    WINEPREFIX="$MATRIX/$version/prefix" PLATFORM_LIMIT=$limit run_stoppable on_version "$version" \
+        "$(version_loader "$version" "$bits")" "$BUILD/$target/bin/$program" "$@" \
+        >"$CELL_FILES/output" 2>"$CELL_FILES/errors" || status=$?
+    json=$(tr -d '\r' <"$CELL_FILES/output" | grep '^{' | tail -1) || true
+    if [ -n "$json" ] && PROGRAM_JSON=$(jq -ce 'if type == "object" then . else error end' 2>/dev/null <<<"$json"); then
         return 0
     fi
-    echo "no verdict: $(ended_how "$status" "$limit" "$program gave no JSON; $(tr -d '\r' <"$errors" | grep -v '^$' | tail -1)")"
-    rm -f "$errors"
+    PROGRAM_JSON="no verdict: $(ended_how "$status" "$limit" "$program gave no JSON; $(tr -d '\r' <"$CELL_FILES/errors" | grep -v '^$' | tail -1)")"
     return 1
 }
 
@@ -53,11 +54,17 @@ run_cell() {
         [ -z "$survey" ] || { survey_json=null survey_reason=$why_not; }
     else
         # The checker bounds its own run; the limit bounds a platform that hangs.
-        check=$(program_json "$version" "$bits" $((CHECK_TIMEOUT + 30)) check.exe --json --timeout "$CHECK_TIMEOUT") ||
-            { reason=$check check=null; }
-        if [ -n "$survey" ]; then
-            survey_json=$(program_json "$version" "$bits" "$SURVEY_LIMIT" survey.exe --json --timeout "$SURVEY_TIMEOUT") ||
-                { survey_reason=$survey_json survey_json=null; }
+        if program_json "$version" "$bits" $((CHECK_TIMEOUT + 30)) check.exe --json --timeout "$CHECK_TIMEOUT"; then
+            check=$PROGRAM_JSON
+        else
+            reason=$PROGRAM_JSON
+        fi
+        if [ -z "$survey" ]; then
+            :
+        elif program_json "$version" "$bits" "$SURVEY_LIMIT" survey.exe --json --timeout "$SURVEY_TIMEOUT"; then
+            survey_json=$PROGRAM_JSON
+        else
+            survey_json=null survey_reason=$PROGRAM_JSON
         fi
     fi
     cell_line "$version" "$bits" "$config" "$reason" "$check" "$survey_json" "$survey_reason"
