@@ -79,7 +79,7 @@ ensure_prefix() {
     rm -rf "$dir"
     mkdir -p "$dir"
     echo "$platform" >"$dir/platform"
-    on_wine "$version" 64 wineboot --init >"$dir/wineboot.log" 2>&1 ||
+    run_stoppable on_wine "$version" 64 wineboot --init >"$dir/wineboot.log" 2>&1 ||
         step_failed "creating the $version prefix" "see $dir/wineboot.log, and that $version's platform runs: $(version_loader "$version" 64) --version"
     # The server writes the registry out when it stops.
     stop_version_server "$version"
