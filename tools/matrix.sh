@@ -75,7 +75,7 @@ versions=$(chosen version "$versions_chosen" "$ALL_VERSIONS")
 configs=$(chosen configuration "$configs_chosen" "$ALL_CONFIGS")
 # A baseline that cannot be read is found before the long run, not after.
 if [ -n "$baseline_file" ]; then
-    jq -e -s 'all(.[]; type == "object" and has("version") and has("bitness") and has("config"))' \
+    jq -e -s 'length > 0 and all(.[]; type == "object" and has("version") and has("bitness") and has("config"))' \
         "$baseline_file" >/dev/null 2>&1 ||
         usage_error "--baseline $baseline_file is not the JSON lines of an earlier --json output"
     # --json empties its file first.
@@ -160,4 +160,6 @@ progress "$total cells in $((SECONDS - started)) s"
 [ -n "$baseline_file" ] || exit 0
 echo
 echo "Against the baseline $baseline_file:"
-compare_baseline "$baseline_file" <"$lines"
+compare_baseline "$baseline_file" <"$lines" && exit 0
+[ $? = 1 ] || step_failed "comparing with the baseline $baseline_file" "check that it is an earlier run's --json output"
+exit 1
