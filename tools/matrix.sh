@@ -119,8 +119,7 @@ done_cells=0 started=$SECONDS
 for version in $versions; do
     ensure_prefix "$version"
     SERVING=$version
-    why_not_32=$(why_no_32bit "$version")
-    desktop=""
+    desktop="" why_not_32="" checked_32=""
     for config in $configs; do
         apply_config "$version" "$config"
         # The server makes the desktop when its first program starts.
@@ -129,6 +128,8 @@ for version in $versions; do
             desktop=$(config_desktop "$config")
         fi
         if [ "$config" = openbox ]; then start_openbox; else stop_openbox; fi
+        # Asked once the server and its services run, as the cells find them.
+        [ -n "$checked_32" ] || { why_not_32=$(why_no_32bit "$version"); checked_32=1; }
         for bits in 32 64; do
             why_not=""
             [ "$bits" = 32 ] && why_not=$why_not_32

@@ -63,6 +63,10 @@ done <<'TABLE'
 0|its words (status 0)
 TABLE
 
+# Only a program that could not start at all rules out a cell.
+for status in 124 126 127 134 139; do cannot_start "$status" || fail "status $status: it could start"; done
+for status in 0 1 3 5 128 160; do ! cannot_start "$status" || fail "status $status: it could not start"; done
+
 # Fixed cells: three versions, a 32-bit side that did not run, one version
 # whose cells disagree.
 cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNNING:AFTER...
@@ -177,6 +181,13 @@ expect_text "a hanging platform" "$PROGRAM_JSON" "no verdict: it did not end wit
 ! program_json host 32 30 check.exe --json || fail "a crashing platform gave JSON"
 expect_text "a crashing platform" "$PROGRAM_JSON" "no verdict: the platform crashed (SIGSEGV)"
 expect_text "a crashing 32-bit side" "$(why_no_32bit host)" "32-bit programs do not start here: the platform crashed (SIGSEGV)"
+printf '#!/bin/sh\necho "wine: Unhandled page fault on read access"\nexit 5\n' >"$WORK/failing"
+chmod +x "$WORK/failing"
+LOADER32=$WORK/failing
+expect_text "a 32-bit program that started and failed" "$(why_no_32bit host)" ""
+printf '#!/bin/sh\nexit 0\n' >"$WORK/refused"
+LOADER32=$WORK/refused
+expect_text "a 32-bit side that is refused" "$(why_no_32bit host)" "32-bit programs do not start here: Permission denied (status 126)"
 MATRIX=${saved[0]} LOADER32=${saved[1]} LOADER64=${saved[2]}
 
 # The script refuses what it would not use, before any long step.

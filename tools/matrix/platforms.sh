@@ -107,13 +107,16 @@ stop_version_server() {
 }
 
 # Whether this version runs 32-bit programs here, found by running one:
-# empty if it does, else the reason it does not.
+# empty if it does, else the reason it does not. A program that started and
+# failed anyway (the platform has its bad moments) rules out no cell: each
+# cell then tells its own result.
 why_no_32bit() {
     local output status=0
     output=$(PLATFORM_LIMIT=60 on_wine "$1" 32 "$BUILD/i686/bin/check.exe" --version 2>&1) || status=$?
     case "$output" in
         check*) return 0 ;;
     esac
+    cannot_start "$status" || return 0
     output=$(printf '%s\n' "$output" | tr -d '\r' | grep -v '^$' | head -1)
     # The loader's own words are enough; the path before them is known.
     output=${output##*: }
