@@ -188,6 +188,13 @@ expect_text "a 32-bit program that started and failed" "$(why_no_32bit host)" ""
 printf '#!/bin/sh\nexit 0\n' >"$WORK/refused"
 LOADER32=$WORK/refused
 expect_text "a 32-bit side that is refused" "$(why_no_32bit host)" "32-bit programs do not start here: Permission denied (status 126)"
+# A long JSON line is kept whole.
+printf '#!/bin/sh\nprintf "{\\"log\\": \\"%%s\\"}\\n" "$(head -c 300000 /dev/zero | tr "\\0" x)"\n' >"$WORK/long"
+chmod +x "$WORK/long"
+LOADER64=$WORK/long
+run_cell host 64 winxp "" yes >"$WORK/long.json"
+jq -e '(.check.log | length) == 300000 and (.survey.log | length) == 300000' "$WORK/long.json" >/dev/null ||
+    fail "a long JSON line: $(head -c 300 "$WORK/long.json")"
 MATRIX=${saved[0]} LOADER32=${saved[1]} LOADER64=${saved[2]}
 
 # The script refuses what it would not use, before any long step.

@@ -14,13 +14,15 @@ SURVEY_LIMIT=240
 # when the survey was not asked for.
 cell_line() {
     local version=$1 bits=$2 config=$3 reason=$4 check=${5:-null} survey=${6:-} survey_reason=${7:-}
-    jq -cn --arg version "$version" --arg release "$(version_label "$version")" \
-        --argjson bitness "$bits" --arg config "$config" --arg reason "$reason" --argjson check "$check" \
-        --arg survey "$survey" --arg surveyReason "$survey_reason" \
-        '{version: $version, release: $release, bitness: $bitness, config: $config,
-          reason: (if $reason == "" then null else $reason end), check: $check}
-         + if $survey == "" then {} else {survey: ($survey | fromjson),
-             surveyReason: (if $surveyReason == "" then null else $surveyReason end)} end'
+    # The programs' JSON comes on stdin: as an argument, a long one would not fit.
+    printf '%s\n%s\n' "$check" "${survey:-null}" |
+        jq -cs --arg version "$version" --arg release "$(version_label "$version")" \
+            --argjson bitness "$bits" --arg config "$config" --arg reason "$reason" \
+            --arg asked "${survey:+yes}" --arg surveyReason "$survey_reason" \
+            '{version: $version, release: $release, bitness: $bitness, config: $config,
+              reason: (if $reason == "" then null else $reason end), check: .[0]}
+             + if $asked == "" then {} else {survey: .[1],
+                 surveyReason: (if $surveyReason == "" then null else $surveyReason end)} end'
 }
 
 # program_json VERSION BITS LIMIT PROGRAM ARGS...: sets PROGRAM_JSON to the
