@@ -15,8 +15,8 @@ standard output.
   --versions LIST  comma-separated, of: ${ALL_VERSIONS// /, } (default: all).
                    host is the platform the other scripts use (see --wine);
                    bullseye (Debian 11), trixie (Debian 13) and sid (unstable)
-                   run in Debian roots built once in BUILD/roots/ (about
-                   1 min and 1-2 GB each, as root)
+                   run in Debian roots built once in BUILD/roots/ (1 to
+                   3 min and 0.8 to 2 GB each, as root)
   --configs LIST   comma-separated, of: ${ALL_CONFIGS// /, }
                    (default: all). unmanaged: no window manager, the platform draws the frames;
                    openbox: a window manager manages the windows; winxp, win7,
