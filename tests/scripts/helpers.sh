@@ -6,9 +6,16 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$1
 REAL_LOADER=$2
 RUN_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
+source "$ROOT/tools/rules.sh"
+source "$ROOT/tools/process.sh"
 source "$ROOT/tools/platform.sh"
+step() { :; }
 WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+# A test that is stopped stops the run it waits for: timeout, which it runs
+# under, keeps its child in a process group of its own.
+trap 'stop_child; rm -rf "$WORK"' EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 fail() {
     echo "$(basename "$0"): $*" >&2
@@ -16,11 +23,14 @@ fail() {
 }
 
 # expect_run STATUS SECONDS COMMAND...: STATUS may list choices (0|1);
-# stdout goes to $WORK/out, stderr to $WORK/err.
+# stdout goes to $WORK/out, stderr to $WORK/err, the time taken to
+# $WORK/seconds.
 expect_run() {
-    local want=$1 limit=$2 got=0
+    local want=$1 limit=$2 got=0 start
     shift 2
-    timeout "$limit" "$@" >"$WORK/out" 2>"$WORK/err" || got=$?
+    start=$(date +%s%N)
+    run_child timeout "$limit" "$@" >"$WORK/out" 2>"$WORK/err" || got=$?
+    echo $((($(date +%s%N) - start) / 1000000)) | awk '{ printf "%.1f\n", $1 / 1000 }' >"$WORK/seconds"
     [[ $got =~ ^($want)$ ]] || { cat "$WORK/err" >&2; fail "$* ended with status $got, not $want"; }
 }
 
@@ -32,8 +42,43 @@ expect_said() {
 expect_nothing_left_in() {
     local p
     for p in /proc/[0-9]*; do
+        [ "${p#/proc/}" != $$ ] || continue
         if { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
             fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
         fi
     done
+}
+
+# prefix_copy DIR [MARK]: a linked copy of the run's prefix, marked as made
+# by the scripts with MARK (complete or creating), or not marked at all.
+prefix_copy() {
+    cp -al "$RUN_PREFIX" "$1"
+    rm -f "$1/$PREFIX_MARKER"
+    [ -z "${2:-}" ] || printf '%s\n' "$2" >"$1/$PREFIX_MARKER"
+}
+
+# standin_platform DIR: a platform whose loaders log each call to DIR/calls
+# (prefix, WINEDEBUG, WINEDLLOVERRIDES, arguments) and run the real ones.
+# Set in the environment, STANDIN_CHECK is a shell command run in place of
+# the checker, STANDIN_BOOT one in place of wineboot, and STANDIN_32 one in
+# place of any 32-bit program.
+standin_platform() {
+    local dir=$1 bits loader
+    mkdir -p "$dir"
+    for bits in 32 64; do
+        loader=$(choose_loader "$(dirname "$REAL_LOADER")" "$bits")
+        cat >"$dir/wine$([ "$bits" = 32 ] || echo 64)" <<LOADER
+#!/bin/bash
+echo "WINEPREFIX=\$WINEPREFIX WINEDEBUG=\${WINEDEBUG-unset} WINEDLLOVERRIDES=\${WINEDLLOVERRIDES-unset} \$*" >>"$dir/calls"
+[ $bits = 64 ] || [ -z "\${STANDIN_32:-}" ] || eval "\$STANDIN_32"
+case \$1 in
+    *check.exe) [ -z "\${STANDIN_CHECK:-}" ] || eval "\$STANDIN_CHECK" ;;
+    wineboot) [ -z "\${STANDIN_BOOT:-}" ] || eval "\$STANDIN_BOOT" ;;
+esac
+exec "$loader" "\$@"
+LOADER
+    done
+    chmod +x "$dir/wine" "$dir/wine64"
+    ln -s "$(find_wineserver "$REAL_LOADER")" "$dir/wineserver"
+    export -n WINESERVER
 }
