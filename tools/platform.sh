@@ -83,6 +83,8 @@ can_run_32bit() {
             kernel_refuses_32bit "$(cat "$out")" && KERNEL_LACKS_32BIT=1
             if [ "$status" = 124 ]; then
                 CAN_RUN_32BIT="no: it did not answer within 60 s"
+            elif ! grep -q . "$out"; then
+                CAN_RUN_32BIT="no: it ended with status $status and said nothing"
             else
                 CAN_RUN_32BIT="no: $(grep -m 1 . "$out" | sed "s/^-: line [0-9]*: //" | tr -d '\r')"
             fi
@@ -216,7 +218,7 @@ check_prefix() {
     case $action in
         use) ;;
         rebuild)
-            note "the scripts' prefix $WINEPREFIX is ${fault:-half-made: an interrupted run was creating it}; rebuilding it"
+            note "the scripts' prefix $WINEPREFIX is ${fault:+broken ($fault)}${fault:-half-made (a run that was creating it was interrupted)}; rebuilding it"
             remove_own_prefix ;;
         refuse)
             step_failed "checking the prefix" "$WINEPREFIX is broken ($fault); it was not made by these scripts, so they leave it alone; rebuild it with: rm -rf $(printf %q "$WINEPREFIX") and run again, and the script creates it" ;;

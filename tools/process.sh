@@ -74,16 +74,15 @@ stop_tree() {
     local pids="" pid i
     for pid in "$@"; do pids="$pids $(descendants "$pid") $pid"; done
     # shellcheck disable=SC2086
-    kill -TERM $pids 2>/dev/null
+    kill -TERM $pids 2>/dev/null || true
     for i in 1 2 3 4 5 6 7 8 9 10; do
         # shellcheck disable=SC2086
         any_running $pids || break
         sleep 0.1
     done
     # shellcheck disable=SC2086
-    kill -KILL $pids 2>/dev/null
-    wait "$@" 2>/dev/null
-    return 0
+    kill -KILL $pids 2>/dev/null || true
+    wait "$@" 2>/dev/null || true
 }
 
 # any_running PID...: whether one of them still runs (a zombie does not).

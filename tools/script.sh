@@ -169,8 +169,13 @@ on_script_exit() {
     exit "$(exit_status "$status")"
 }
 
+# The line comes once the step's processes have stopped, so that it is the
+# last one.
 interrupted() {
     trap '' INT TERM HUP
+    set +e
+    stop_ticker
+    stop_child
     say "interrupted: $STEP"
     finish "$1"
 }

@@ -60,7 +60,7 @@ prefix_copy() {
 # standin_platform DIR: a platform whose loaders log each call to DIR/calls
 # (prefix, WINEDEBUG, WINEDLLOVERRIDES, arguments) and run the real ones.
 # Set in the environment, STANDIN_CHECK is a shell command run in place of
-# the checker, STANDIN_BOOT one in place of wineboot, and STANDIN_32 one in
+# the checker (but for its --version), STANDIN_BOOT one in place of wineboot, and STANDIN_32 one in
 # place of any 32-bit program.
 standin_platform() {
     local dir=$1 bits loader
@@ -72,7 +72,7 @@ standin_platform() {
 echo "WINEPREFIX=\$WINEPREFIX WINEDEBUG=\${WINEDEBUG-unset} WINEDLLOVERRIDES=\${WINEDLLOVERRIDES-unset} \$*" >>"$dir/calls"
 [ $bits = 64 ] || [ -z "\${STANDIN_32:-}" ] || eval "\$STANDIN_32"
 case \$1 in
-    *check.exe) [ -z "\${STANDIN_CHECK:-}" ] || eval "\$STANDIN_CHECK" ;;
+    *check.exe) [ "\${2:-}" = --version ] || [ -z "\${STANDIN_CHECK:-}" ] || eval "\$STANDIN_CHECK" ;;
     wineboot) [ -z "\${STANDIN_BOOT:-}" ] || eval "\$STANDIN_BOOT" ;;
 esac
 exec "$loader" "\$@"
@@ -81,4 +81,28 @@ LOADER
     chmod +x "$dir/wine" "$dir/wine64"
     ln -s "$(find_wineserver "$REAL_LOADER")" "$dir/wineserver"
     export -n WINESERVER
+}
+
+# start_run COMMAND...: COMMAND in the background, its output where
+# expect_run puts it; its process is RUN_PID.
+start_run() {
+    "$@" >"$WORK/out" 2>"$WORK/err" &
+    RUN_PID=$!
+}
+
+# wait_for FILE TEXT SECONDS: until FILE holds TEXT, or fails.
+wait_for() {
+    timeout "$3" grep -qF -m 1 -- "$2" <(tail -n +1 -F --pid="$RUN_PID" "$1" 2>/dev/null) ||
+        { cat "$WORK/err" >&2; fail "no '$2' in $1 within $3 s"; }
+}
+
+# expect_interrupted SIGNAL STATUS STEP: the run must end within 2 s of
+# SIGNAL with STATUS, saying that STEP was interrupted.
+expect_interrupted() {
+    local got=0
+    kill "-$1" "$RUN_PID"
+    timeout 2 tail --pid="$RUN_PID" -f /dev/null || fail "still running 2 s after SIG$1"
+    wait "$RUN_PID" || got=$?
+    [ "$got" = "$2" ] || { cat "$WORK/err" >&2; fail "ended with status $got after SIG$1, not $2"; }
+    [ "$(tail -n 1 "$WORK/err")" = "interrupted: $3" ] || { cat -A "$WORK/err" >&2; fail "the last line is not interrupted: $3"; }
 }

@@ -30,6 +30,7 @@ expect_said "error: finding the platform failed: the loader $WORK/platform;$WORK
 # A broken prefix of the user's: its name quoted for the shell in the
 # command that rebuilds it. A folder that is no prefix gets no command.
 prefix_copy "$WORK/it's broken"
+rm "$WORK/it's broken/system.reg"
 : >"$WORK/it's broken/system.reg"
 expect_run 3 120 "$ROOT/tools/run.sh" --build "$BUILD" --64 --prefix "$WORK/it's broken"
 expect_said "failed: $WORK/it's broken is broken (its system.reg is missing or empty); it was not made by these scripts, so they leave it alone; rebuild it with: rm -rf $(printf %q "$WORK/it's broken") and run"
