@@ -16,11 +16,10 @@ lock_file() {
     printf '%s/%s.lock\n' "$LOCK_DIR" "$(printf '%s' "$1" | sha256sum | cut -c1-32)"
 }
 
-# lock_holder FILE: the process that holds FILE open longest, named.
+# lock_holder FILE: the process that has held FILE open longest, named.
 lock_holder() {
     local fd pid oldest="" oldest_start="" start
-    for fd in /proc/[0-9]*/fd/*; do
-        [ "$(readlink "$fd" 2>/dev/null)" = "$1" ] || continue
+    for fd in $(find /proc/[0-9]*/fd -maxdepth 1 -lname "$1" 2>/dev/null); do
         pid=${fd#/proc/}
         pid=${pid%%/*}
         [ "$pid" != $$ ] && [ "$pid" != "$BASHPID" ] || continue
@@ -32,7 +31,7 @@ lock_holder() {
     if [ -z "$oldest" ]; then
         echo "a process that cannot be seen"
     else
-        printf 'process %s: %s\n' "$oldest" "$(tr '\0' ' ' <"/proc/$oldest/cmdline" 2>/dev/null | tr -d '[:cntrl:]' | cut -c1-120)"
+        printf 'process %s: %s\n' "$oldest" "$(tr '\0' ' ' <"/proc/$oldest/cmdline" 2>/dev/null | tr -d '[:cntrl:]' | sed 's/ $//' | cut -c1-120)"
     fi
 }
 

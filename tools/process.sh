@@ -2,9 +2,9 @@
 # to the script ends at once, that dies with the script even when the
 # script is killed outright, and that says every 10 s that it still runs.
 
-# Where the ticker writes: the script's own standard error, even when a
-# step's output goes to a log. The children do not get it, so that none
-# left behind can hold a pipe that a caller reads to its end.
+# Where the ticker and a script's last line write: the script's own
+# standard error, even while a step's output goes to a log. The children do
+# not get it, so that none left behind holds a pipe that a caller reads.
 exec {TICK_FD}>&2
 CHILD=""
 TICKER_PID=""

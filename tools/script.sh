@@ -162,7 +162,7 @@ on_script_exit() {
     set +e
     trap '' INT TERM HUP
     if [ -z "$FINISHING" ] && [ "$status" != 0 ]; then
-        say "error: $STEP failed: it ended with status $status; see the messages above"
+        say "error: $STEP failed: it ended with status $status; see the messages above" 2>&"$TICK_FD"
         status=3
     fi
     run_cleanups
@@ -176,7 +176,7 @@ interrupted() {
     set +e
     stop_ticker
     stop_child
-    say "interrupted: $STEP"
+    say "interrupted: $STEP" 2>&"$TICK_FD"
     finish "$1"
 }
 

@@ -13,7 +13,7 @@ step() { :; }
 WORK=$(mktemp -d)
 # A test that is stopped stops the run it waits for: timeout, which it runs
 # under, keeps its child in a process group of its own.
-trap 'stop_child; rm -rf "$WORK"' EXIT
+trap 'stop_child; stop_run; rm -rf "$WORK"' EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
 
@@ -85,9 +85,19 @@ LOADER
 
 # start_run COMMAND...: COMMAND in the background, its output where
 # expect_run puts it; its process is RUN_PID.
+RUN_PID=""
 start_run() {
-    "$@" >"$WORK/out" 2>"$WORK/err" &
+    "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- &
     RUN_PID=$!
+}
+
+# stop_run: a run that a failed test leaves is asked to end, so that it
+# stops its server with the programs in it, and then made to.
+stop_run() {
+    [ -n "$RUN_PID" ] || return 0
+    kill -TERM "$RUN_PID" 2>/dev/null || true
+    timeout 5 tail --pid="$RUN_PID" -f /dev/null || stop_tree "$RUN_PID"
+    RUN_PID=""
 }
 
 # wait_for FILE TEXT SECONDS: until FILE holds TEXT, or fails.
@@ -103,6 +113,7 @@ expect_interrupted() {
     kill "-$1" "$RUN_PID"
     timeout 2 tail --pid="$RUN_PID" -f /dev/null || fail "still running 2 s after SIG$1"
     wait "$RUN_PID" || got=$?
+    RUN_PID=""
     [ "$got" = "$2" ] || { cat "$WORK/err" >&2; fail "ended with status $got after SIG$1, not $2"; }
     [ "$(tail -n 1 "$WORK/err")" = "interrupted: $3" ] || { cat -A "$WORK/err" >&2; fail "the last line is not interrupted: $3"; }
 }
