@@ -331,13 +331,15 @@ start_own_server() {
 stop_server() {
     [ -n "$STARTED_SERVER" ] || return 0
     if kill -0 "$STARTED_SERVER" 2>/dev/null; then
-        timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- || true
-        local i
-        for i in $(seq 50); do
+        # Its end, not the asking program's, is what counts.
+        timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- &
+        local asking=$! i
+        for i in $(seq 100); do
             kill -0 "$STARTED_SERVER" 2>/dev/null || break
-            sleep 0.1
+            sleep 0.05
         done
         kill -9 "$STARTED_SERVER" 2>/dev/null || true
+        wait "$asking" 2>/dev/null || true
     fi
     wait "$STARTED_SERVER" 2>/dev/null || true
     STARTED_SERVER=""

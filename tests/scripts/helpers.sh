@@ -6,6 +6,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$1
 REAL_LOADER=$2
 RUN_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
+# The runs here name their own prefix, or use the build folder's.
+unset WINEPREFIX
+LOADER64=$REAL_LOADER
 source "$ROOT/tools/rules.sh"
 source "$ROOT/tools/process.sh"
 source "$ROOT/tools/platform.sh"

@@ -7,7 +7,7 @@ folder="$WORK/build"
 mkdir -p "$folder"
 exec {hostile}<"$folder"
 flock -n "$hostile"
-expect_run 3 10 "$ROOT/tools/run.sh" --build "$folder" --wine "$WORK/none" --no-wait 8>&- 9>&-
+expect_run 3 10 "$ROOT/tools/run.sh" --build "$folder" --prefix "$WORK/p" --wine "$WORK/none" --no-wait 8>&- 9>&-
 expect_said "error: finding the platform failed"
 exec {hostile}<&-
 
@@ -16,9 +16,9 @@ exec {hostile}<&-
 start_run flock "$(lock_file "$folder")" sh -c 'echo held; exec sleep 3'
 holder=$RUN_PID
 wait_for "$WORK/out" held 10
-expect_run 3 10 "$ROOT/tools/run.sh" --build "$folder" --wine "$WORK/none" --no-wait 8>&- 9>&-
+expect_run 3 10 "$ROOT/tools/run.sh" --build "$folder" --prefix "$WORK/p" --wine "$WORK/none" --no-wait 8>&- 9>&-
 expect_said "error: locking the build folder failed: another run (process $holder: flock $(lock_file "$folder") sh -c echo held; exec sleep 3) is using $folder"
-expect_run 3 20 "$ROOT/tools/run.sh" --build "$folder" --wine "$WORK/none" 8>&- 9>&-
+expect_run 3 20 "$ROOT/tools/run.sh" --build "$folder" --prefix "$WORK/p" --wine "$WORK/none" 8>&- 9>&-
 expect_said "waiting for another run (process $holder: flock"
 expect_said "error: finding the platform failed"
 

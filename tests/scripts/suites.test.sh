@@ -2,6 +2,7 @@
 # of each suite that ran, after every other script test has run (this one
 # sorts last): no script test may write into them.
 source "$(dirname "$0")/helpers.sh"
+LOADER32=$(choose_loader "$(dirname "$REAL_LOADER")" 32)
 for target in x86_64 i686; do
     junit="$BUILD/$target/junit.xml"
     [ "$target" = x86_64 ] || ! kernel_lacks_32bit || continue
