@@ -48,8 +48,9 @@ expect_rule 60 seconds_limit "5 " 60
 
 kernel_refuses_32bit "-: line 1: /usr/lib/wine/wine: cannot execute binary file: Exec format error" ||
     fail "an exec format error is not the kernel's refusal"
-! kernel_refuses_32bit "wine: could not load kernel32.dll, status c0000135" ||
-    fail "a broken 32-bit side passes for the kernel's refusal"
+for said in "wine: could not load kernel32.dll, status c0000135" "0024:err:module:import_dll error loading ntdll.dll"; do
+    ! kernel_refuses_32bit "$said" || fail "a broken 32-bit side passes for the kernel's refusal: $said"
+done
 ! kernel_refuses_32bit "" || fail "no output passes for the kernel's refusal"
 
 while read -r status meaning; do
