@@ -7,6 +7,8 @@ prefix_copy "$WORK/prefix" complete
 STANDIN_CHECK='exec sleep 300' start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$WORK/prefix" --wine "$WORK/platform"
 wait_for "$WORK/platform/calls" check.exe 120
 kill -KILL "$RUN_PID"
+{ wait "$RUN_PID"; } 2>/dev/null || true
+RUN_PID=""
 # What is not the platform's (the ticker, timeout, the check) ends with it.
 for p in /proc/[0-9]*; do
     case $(readlink "$p/exe") in */wine*) continue ;; esac
