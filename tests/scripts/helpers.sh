@@ -64,7 +64,7 @@ prefix_copy() {
 # (prefix, WINEDEBUG, WINEDLLOVERRIDES, arguments) and run the real ones.
 # Set in the environment, STANDIN_CHECK is a shell command run in place of
 # the checker (but for its --version), STANDIN_BOOT one in place of wineboot, and STANDIN_32 one in
-# place of any 32-bit program.
+# place of any 32-bit program; $real is the real loader there.
 standin_platform() {
     local dir=$1 bits loader
     mkdir -p "$dir"
@@ -72,13 +72,14 @@ standin_platform() {
         loader=$(choose_loader "$(dirname "$REAL_LOADER")" "$bits")
         cat >"$dir/wine$([ "$bits" = 32 ] || echo 64)" <<LOADER
 #!/bin/bash
+real="$loader"
 echo "WINEPREFIX=\$WINEPREFIX WINEDEBUG=\${WINEDEBUG-unset} WINEDLLOVERRIDES=\${WINEDLLOVERRIDES-unset} \$*" >>"$dir/calls"
 [ $bits = 64 ] || [ -z "\${STANDIN_32:-}" ] || eval "\$STANDIN_32"
 case \$1 in
     *check.exe) [ "\${2:-}" = --version ] || [ -z "\${STANDIN_CHECK:-}" ] || eval "\$STANDIN_CHECK" ;;
     wineboot) [ -z "\${STANDIN_BOOT:-}" ] || eval "\$STANDIN_BOOT" ;;
 esac
-exec "$loader" "\$@"
+exec "\$real" "\$@"
 LOADER
     done
     chmod +x "$dir/wine" "$dir/wine64"

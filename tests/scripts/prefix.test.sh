@@ -3,14 +3,16 @@
 # run rebuilds the prefix instead of taking it for a working one.
 source "$(dirname "$0")/helpers.sh"
 prefix="$WORK/prefix"
-start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix"
-# Well into wineboot --init (about 15 s), as a user who gives up on it.
-wait_for "$WORK/err" "... creating the prefix: still running after 10 s" 120
+standin_platform "$WORK/platform"
+# Interrupted once the platform has filled the prefix, so that it would
+# pass for a working one but for the mark.
+STANDIN_BOOT='[ "$2" != --init ] || { "$real" wineboot --init; echo "prefix filled" >>"$(dirname "$0")/calls"; exec sleep 60; }' \
+    start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+wait_for "$WORK/platform/calls" "prefix filled" 180
 [ "$(cat "$prefix/.made-by-capture-scripts")" = creating ] || fail "the prefix is not marked as being created"
 expect_interrupted TERM 143 "creating the prefix"
 expect_nothing_left_in "$prefix"
 
-standin_platform "$WORK/platform"
 STANDIN_CHECK='exit 0' expect_run 0 300 "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
 expect_said "note: the scripts' prefix $prefix is half-made (a run that was creating it was interrupted); rebuilding it"
 [ "$(cat "$prefix/.made-by-capture-scripts")" = complete ] || fail "the rebuilt prefix is not marked complete"
