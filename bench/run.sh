@@ -31,11 +31,14 @@ choose_platform
 for target in $targets; do build_target "$target" TEST check baseline closer; done
 start_platform
 if [[ " $targets " == *" i686 "* ]] && ! can_run_32bit; then
-    note "the platform cannot run 32-bit programs here (${CAN_RUN_32BIT#no: }); measuring the 64-bit build only"
+    kernel_lacks_32bit ||
+        step_failed "running a 32-bit program" "the platform's 32-bit side does not work: $(why_32bit_fails); give --64 to measure the 64-bit build"
+    note "the kernel cannot run 32-bit programs here ($(why_32bit_fails)); measuring the 64-bit build only"
     targets=x86_64
     build_target x86_64 TEST check baseline closer
 fi
 
+step "making a folder for the results"
 results=$(mktemp -d)
 remove_results() { rm -rf "$results"; }
 on_exit remove_results
@@ -48,7 +51,7 @@ timed() {
     local row=$1 start
     shift
     start=$(now_ms)
-    timeout -k 5 90 "$@" 9>&- || true
+    run_child timeout -k 5 90 "$@" 9>&- || true
     echo $(($(now_ms) - start)) >>"$results/$row"
 }
 
@@ -92,6 +95,7 @@ row() { printf '  %-46s %s\n' "$1" "$2"; }
 
 bench_target() {
     local target=$1 round kind
+    step "measuring the $target build"
     loader=$(loader_for "$target")
     bin="$BUILD/$target/bin"
     rm -f "$results"/*
@@ -116,3 +120,4 @@ bench_target() {
 }
 
 for target in $targets; do bench_target "$target"; done
+finish 0

@@ -18,8 +18,20 @@ missing_packages() {
     done
 }
 
+# apt_quietly ARGS...: apt-get's messages go to the script's standard
+# error as it was inherited (never reopened, which would truncate a log
+# file), or nowhere with --quiet.
+apt_quietly() {
+    if [ -n "$QUIET" ]; then
+        run_stoppable apt-get "$@" </dev/null >/dev/null 2>&1
+    else
+        run_stoppable apt-get "$@" </dev/null >&2
+    fi
+}
+
 # A platform of the user's own needs none of Debian's platform packages.
 install_missing() {
+    step "checking the packages"
     local wanted="$BUILD_PACKAGES $DISPLAY_PACKAGES"
     [ -n "$WINE_CHOICE" ] || wanted="$wanted $PLATFORM_PACKAGES"
     local missing
@@ -31,12 +43,11 @@ install_missing() {
     cmd="${arch}apt-get update && apt-get install -y ${missing% }"
     [ "$(id -u)" = 0 ] || step_failed "checking the packages" "these are missing: ${missing% }; run as root: $cmd"
     progress "installing: ${missing% }"
+    step "installing packages"
     [ -z "$arch" ] || dpkg --add-architecture i386
-    local out=/dev/stderr
-    [ -z "$QUIET" ] || out=/dev/null
-    apt-get update >"$out" 2>&1 ||
+    apt_quietly update ||
         step_failed "apt-get update" "check the network and the apt sources, then run: $cmd"
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get install -y $missing >"$out" 2>&1 </dev/null ||
+    DEBIAN_FRONTEND=noninteractive apt_quietly install -y $missing ||
         step_failed "installing packages" "run: $cmd"
 }

@@ -42,6 +42,7 @@ default_platform() {
 # Sets LOADER32, LOADER64 and WINESERVER from --wine, $WINE or Debian's
 # package, in that order.
 choose_platform() {
+    step "finding the platform"
     local where=${WINE_CHOICE:-}
     if [ -z "$where" ]; then
         where=$(default_platform) ||
@@ -50,6 +51,11 @@ choose_platform() {
     LOADER32=$(choose_loader "$where" 32) && LOADER64=$(choose_loader "$where" 64) ||
         step_failed "finding the platform" "$where is not a loader nor a folder holding one (wine or wine64); give --wine an existing loader"
     LOADER32=$(realpath -s "$LOADER32") LOADER64=$(realpath -s "$LOADER64")
+    local loader fault
+    for loader in "$LOADER32" "$LOADER64"; do
+        fault=$(path_fault "$loader")
+        [ -z "$fault" ] || step_failed "finding the platform" "the loader $loader cannot be used: $fault; give --wine another path to it"
+    done
     if [ -z "${WINESERVER:-}" ]; then
         WINESERVER=$(find_wineserver "$LOADER64") ||
             step_failed "finding the platform's server" "no wineserver beside $LOADER64; set WINESERVER to the server of that platform"
@@ -59,30 +65,50 @@ choose_platform() {
 
 # can_run_32bit: whether the platform runs 32-bit programs here, found by
 # running the 32-bit checker; any line of its own proves that it started.
-# A kernel without 32-bit support, or a platform without a 32-bit side,
-# fails this in a fraction of a second.
+# CAN_RUN_32BIT is then yes, or "no: " and the first line the loader said.
+# Only a kernel that refuses 32-bit programs (kernel_lacks_32bit) is a
+# reason to go without them; a 32-bit side that starts and fails is a fault.
 CAN_RUN_32BIT=""
+KERNEL_LACKS_32BIT=""
 can_run_32bit() {
     if [ -z "$CAN_RUN_32BIT" ]; then
-        local out
+        local out="$BUILD/i686/32-bit.log" status=0
+        step "running a 32-bit program"
         # bash, unlike timeout's exec, names an exec format error as such.
-        out=$(timeout 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version 2>&1 8<&- 9>&-) || true
-        if grep -q '^check' <<<"$out"; then
+        run_child timeout -k 5 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version \
+            </dev/null >"$out" 2>&1 8<&- 9>&- || status=$?
+        if grep -q '^check' "$out"; then
             CAN_RUN_32BIT=yes
         else
-            CAN_RUN_32BIT="no: $(head -n 1 <<<"$out" | sed "s/^-: line [0-9]*: //")"
+            kernel_refuses_32bit "$(cat "$out")" && KERNEL_LACKS_32BIT=1
+            if [ "$status" = 124 ]; then
+                CAN_RUN_32BIT="no: it did not answer within 60 s"
+            elif ! grep -q . "$out"; then
+                CAN_RUN_32BIT="no: it ended with status $status and said nothing"
+            else
+                CAN_RUN_32BIT="no: $(grep -m 1 . "$out" | sed "s/^-: line [0-9]*: //" | tr -d '\r')"
+            fi
         fi
     fi
     [ "$CAN_RUN_32BIT" = yes ]
+}
+
+kernel_lacks_32bit() { ! can_run_32bit && [ -n "$KERNEL_LACKS_32BIT" ]; }
+
+# why_32bit_fails: the 32-bit loader's words, and where they are kept.
+why_32bit_fails() {
+    printf '%s (see %s)\n' "${CAN_RUN_32BIT#no: }" "$BUILD/i686/32-bit.log"
 }
 
 # start_display: the display in $DISPLAY, checked, or a virtual one started
 # here when none is set.
 STARTED_XVFB=""
 start_display() {
+    step "starting the virtual display"
     if [ -z "${DISPLAY:-}" ]; then
         local fifo number
-        fifo=$(mktemp -u)
+        fifo="$BUILD/.display-number"
+        rm -f "$fifo"
         mkfifo "$fifo"
         # Ended with this script even when it is killed and cannot clean up.
         setpriv --pdeathsig TERM Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 8<&- 9>&- &
@@ -93,6 +119,7 @@ start_display() {
         [ -n "$number" ] || step_failed "starting the virtual display" "check that Xvfb runs: Xvfb -displayfd 1"
         export DISPLAY=":$number"
     fi
+    step "checking the display"
     timeout 10 xdpyinfo >/dev/null 2>&1 ||
         step_failed "checking the display" "the display $DISPLAY does not answer; start an X server there, or unset DISPLAY to let the script start a virtual one"
 }
@@ -122,18 +149,82 @@ prefix_missing() {
     [ ! -e "$WINEPREFIX" ] || [ -z "$(ls -A "$WINEPREFIX")" ]
 }
 
-# A broken prefix of the scripts' own is rebuilt; the user's is left alone.
-check_prefix() {
-    prefix_missing && return 0
-    local fault
-    fault=$(prefix_fault "$WINEPREFIX")
-    [ -n "$fault" ] || return 0
-    if [ -n "${OWN_PREFIX:-}" ]; then
-        note "the scripts' prefix $WINEPREFIX is broken ($fault); rebuilding it"
-        rm -rf "$WINEPREFIX"
+# The scripts mark a prefix they create: "creating" before anything else,
+# "complete" once it is set up and its server has stopped. Only a prefix so
+# marked, a folder of the user's own, is ever deleted by them.
+PREFIX_MARKER=.made-by-capture-scripts
+
+# prefix_marker DIR: none, creating or complete.
+prefix_marker() {
+    local file="$1/$PREFIX_MARKER"
+    if [ -d "$1" ] && [ ! -L "$1" ] && [ -O "$1" ] && [ -f "$file" ] && [ ! -L "$file" ] && [ -O "$file" ]; then
+        [ "$(head -n 1 "$file")" = complete ] && echo complete || echo creating
     else
-        step_failed "checking the prefix" "$WINEPREFIX is broken ($fault); rebuild it with: rm -rf '$WINEPREFIX' and run again, and the script creates it"
+        echo none
     fi
+}
+
+mark_prefix() {
+    printf '%s\n' "$1" >"$WINEPREFIX/$PREFIX_MARKER.new" &&
+        mv -f "$WINEPREFIX/$PREFIX_MARKER.new" "$WINEPREFIX/$PREFIX_MARKER"
+}
+
+looks_like_prefix() {
+    [ -e "$1/system.reg" ] || [ -e "$1/drive_c" ] || [ -e "$1/dosdevices" ] && echo yes || echo no
+}
+
+# platform_programs_in DIR: the platform's programs (its loaders, preloaders
+# and server) of this user that run in the prefix DIR.
+platform_programs_in() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ -O "$p" ] || continue
+        case $(basename "$(readlink "$p/exe" 2>/dev/null)") in wine*) ;; *) continue ;; esac
+        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" && echo "${p#/proc/}"
+    done
+    return 0
+}
+
+# stop_leftovers: a run that was killed can leave the platform's programs
+# running in a prefix the scripts made, with or without their server. A run
+# that holds the prefix on its own stops them before it uses or removes it;
+# a calling run's are left alone.
+stop_leftovers() {
+    ! prefix_shared && [ "$(prefix_marker "$WINEPREFIX")" != none ] || return 0
+    local pids
+    pids=$(platform_programs_in "$WINEPREFIX")
+    [ -n "$pids" ] || return 0
+    note "stopping $(wc -w <<<"$pids") of the platform's programs that an earlier, killed run left in $WINEPREFIX"
+    timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- || true
+    # shellcheck disable=SC2086
+    stop_tree $pids
+}
+
+# remove_own_prefix: deletes the scripts' own prefix.
+remove_own_prefix() {
+    [ "$(prefix_marker "$WINEPREFIX")" != none ] ||
+        step_failed "removing the prefix" "$WINEPREFIX no longer carries the scripts' mark; it is left alone"
+    rm -rf --one-file-system "$WINEPREFIX" ||
+        step_failed "removing the prefix" "$WINEPREFIX could not be removed entirely; see the messages above"
+}
+
+check_prefix() {
+    step "checking the prefix"
+    prefix_missing && return 0
+    stop_leftovers
+    local fault action
+    fault=$(prefix_fault "$WINEPREFIX")
+    action=$(prefix_action "$(prefix_marker "$WINEPREFIX")" "$fault" "$(looks_like_prefix "$WINEPREFIX")")
+    case $action in
+        use) ;;
+        rebuild)
+            note "the scripts' prefix $WINEPREFIX is ${fault:+broken ($fault)}${fault:-half-made (a run that was creating it was interrupted)}; rebuilding it"
+            remove_own_prefix ;;
+        refuse)
+            step_failed "checking the prefix" "$WINEPREFIX is broken ($fault); it was not made by these scripts, so they leave it alone; rebuild it with: rm -rf $(printf %q "$WINEPREFIX") and run again, and the script creates it" ;;
+        *)
+            step_failed "checking the prefix" "$WINEPREFIX is not a platform prefix (no system.reg, drive_c or dosdevices in it); give --prefix a prefix, or a new or empty folder" ;;
+    esac
 }
 
 # unmanaged_windows: whether the prefix lets the platform draw the frames
@@ -143,53 +234,81 @@ unmanaged_windows() {
          inside && /^"Managed"="N"/ { found = 1 } END { exit !found }' "$WINEPREFIX/user.reg" 2>/dev/null
 }
 
-# on_platform COMMAND...: a platform program, bounded in time.
+# on_platform LIMIT COMMAND...: a platform program, bounded in time. Its
+# own messages go to PLATFORM_LOG, which the error lines point to.
+PLATFORM_LOG=""
 on_platform() {
-    run_stoppable timeout 120 "$LOADER64" "$@" </dev/null >/dev/null 2>&1 8<&- 9>&-
+    local limit=$1 status=0
+    shift
+    printf '== %s\n' "$*" >>"$PLATFORM_LOG"
+    run_stoppable timeout -k 5 "$limit" "$LOADER64" "$@" </dev/null >>"$PLATFORM_LOG" 2>&1 8<&- 9>&- || status=$?
+    case $status in
+        0) ;;
+        124 | 137) PLATFORM_FAILURE="it did not end within $limit s" ;;
+        *) PLATFORM_FAILURE="it ended with status $status" ;;
+    esac
+    return $status
+}
+
+# platform_step STEP LIMIT WHAT-TO-DO COMMAND...
+platform_step() {
+    local name=$1 limit=$2 todo=$3
+    shift 3
+    step "$name"
+    on_platform "$limit" "$@" ||
+        step_failed "$name" "$LOADER64 $1: $PLATFORM_FAILURE; its messages are in $PLATFORM_LOG; $todo"
 }
 
 # prefix_setting KEY NAME TYPE DATA: one registry value of a new prefix.
 prefix_setting() {
-    on_platform reg add "$1" /v "$2" /t "$3" /d "$4" /f ||
-        step_failed "setting up the prefix" "run: WINEPREFIX=$WINEPREFIX $LOADER64 reg add '$1' /v $2 /t $3 /d $4 /f"
+    platform_step "setting up the prefix" 60 "run: WINEPREFIX=$(printf %q "$WINEPREFIX") $(printf %q "$LOADER64") reg add '$1' /v $2 /t $3 /d $4 /f" \
+        reg add "$1" /v "$2" /t "$3" /d "$4" /f
 }
 
+# create_prefix: marked as being created first and complete last, once its
+# server has stopped and so written the registry, so that a prefix whose
+# creation was interrupted is known as half-made.
 create_prefix() {
     progress "creating the platform prefix in $WINEPREFIX (once, about 20 s)"
-    on_platform wineboot --init ||
-        step_failed "creating the prefix" "see what $LOADER64 wineboot --init says with WINEPREFIX=$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    mark_prefix creating || step_failed "creating the prefix" "$WINEPREFIX cannot be written"
+    platform_step "creating the prefix" 180 "remove the half-made prefix and see what wineboot --init says there" wineboot --init
     # With no window manager on the virtual display, the platform draws the
     # windows' frames itself; managed, each run would wait about 6 s.
     prefix_setting 'HKCU\Software\Wine\X11 Driver' Managed REG_SZ N
     # A program that crashes ends at once, instead of waiting on a crash
     # dialog that nobody would close.
     prefix_setting 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
+    stop_server
+    mark_prefix complete || step_failed "creating the prefix" "$WINEPREFIX cannot be written"
+    start_server
 }
 
 warn_if_managed() {
-    unmanaged_windows || window_manager_runs || note "the prefix $WINEPREFIX lets a window manager place the windows, and none runs on $DISPLAY, so each run waits about 6 s (on the platform's 8.0); to avoid that: WINEPREFIX='$WINEPREFIX' '$LOADER64' reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /d N /f"
+    unmanaged_windows || window_manager_runs || note "the prefix $WINEPREFIX lets a window manager place the windows, and none runs on $DISPLAY, so each run waits about 6 s (on the platform's 8.0); to avoid that: WINEPREFIX=$(printf %q "$WINEPREFIX") $(printf %q "$LOADER64") reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /d N /f"
 }
 
 # start_server: one server for all the runs of this script saves a start
 # for each. A server that already runs for the prefix (the user's, or a
-# calling script's) is used and left running, except in the scripts' own
-# prefix, which only a run that was killed can have left it in.
+# calling script's) is used and left running, except in a prefix the
+# scripts made, which only a run that was killed can have left it in.
 STARTED_SERVER=""
 start_server() {
-    mkdir -p "$WINEPREFIX"
+    step "starting the platform's server"
     on_exit stop_server
     start_own_server && return 0
-    [ -n "${OWN_PREFIX:-}" ] || return 0
+    ! prefix_shared && [ "$(prefix_marker "$WINEPREFIX")" != none ] || return 0
     note "stopping the platform's server that an earlier, killed run left in $WINEPREFIX"
-    timeout 10 "$WINESERVER" -k 2>/dev/null || true
-    timeout 10 "$WINESERVER" -w 2>/dev/null || true
+    timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- || true
+    timeout 10 "$WINESERVER" -w </dev/null >/dev/null 2>&1 8<&- 9>&- || true
     start_own_server ||
-        step_failed "starting the platform's server" "another server for $WINEPREFIX does not stop; stop it with: WINEPREFIX='$WINEPREFIX' '$WINESERVER' -k"
+        step_failed "starting the platform's server" "another server for $WINEPREFIX does not stop; stop it with: WINEPREFIX=$(printf %q "$WINEPREFIX") $(printf %q "$WINESERVER") -k"
 }
 
-# start_own_server: starts a server; fails if one already runs for the prefix.
+# start_own_server: starts a server; fails if one already runs for the
+# prefix. The server ends when the script dies, even when it is killed.
 start_own_server() {
-    "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 8<&- 9>&- &
+    setpriv --pdeathsig TERM "$WINESERVER" -f -p </dev/null >>"$PLATFORM_LOG" 2>&1 8<&- 9>&- &
     local pid=$! i
     STARTED_SERVER=$pid
     # Ready once its socket is in its own folder, which is its cwd.
@@ -198,7 +317,7 @@ start_own_server() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    local what="run '$WINESERVER -f -p' with WINEPREFIX=$WINEPREFIX and see what it says"
+    local what="its messages are in $PLATFORM_LOG"
     kill -0 "$pid" 2>/dev/null && step_failed "starting the platform's server" "it did not answer within 10 s; $what"
     STARTED_SERVER=""
     # Status 2 is the server's "one already runs for this prefix".
@@ -211,25 +330,29 @@ start_own_server() {
 # script) with it.
 stop_server() {
     [ -n "$STARTED_SERVER" ] || return 0
-    kill -0 "$STARTED_SERVER" 2>/dev/null || return 0
-    timeout 10 "$WINESERVER" -k 2>/dev/null
-    local i
-    for i in $(seq 50); do
-        kill -0 "$STARTED_SERVER" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -9 "$STARTED_SERVER" 2>/dev/null
-    wait "$STARTED_SERVER" 2>/dev/null
+    if kill -0 "$STARTED_SERVER" 2>/dev/null; then
+        # Its end, not the asking program's, is what counts.
+        timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- &
+        local asking=$! i
+        for i in $(seq 100); do
+            kill -0 "$STARTED_SERVER" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill -9 "$STARTED_SERVER" 2>/dev/null || true
+        wait "$asking" 2>/dev/null || true
+    fi
+    wait "$STARTED_SERVER" 2>/dev/null || true
+    STARTED_SERVER=""
 }
 
 start_platform() {
     start_display
-    # A run that shares the prefix would lose its programs when this one
-    # stops the server.
-    lock_folder 8 "$WINEPREFIX" "the prefix" --prefix
+    PLATFORM_LOG="$BUILD/platform.log"
+    : >"$PLATFORM_LOG"
     check_prefix
     local fresh=""
     prefix_missing && fresh=1
+    mkdir -p "$WINEPREFIX"
     start_server
     if [ -n "$fresh" ]; then
         create_prefix
@@ -238,6 +361,5 @@ start_platform() {
     fi
     # The platform's own services start with its first program; started
     # here, a failure is told apart from the program's.
-    on_platform wineboot ||
-        step_failed "starting the platform" "$LOADER64 could not start its services in $WINEPREFIX; try: WINEPREFIX='$WINEPREFIX' '$LOADER64' wineboot"
+    platform_step "starting the platform" 120 "try: WINEPREFIX=$(printf %q "$WINEPREFIX") $(printf %q "$LOADER64") wineboot" wineboot
 }

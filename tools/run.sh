@@ -6,23 +6,38 @@ USAGE="usage: tools/run.sh [OPTIONS] [-- CHECKER-OPTIONS]
 Builds TEST.exe and the checker, runs the check on the platform (on a virtual
 display unless DISPLAY is set), prints the log and the verdicts and saves a
 screenshot of the finished log in BUILD/screenshot.png. Options after -- go to
-the checker, for example: tools/run.sh -- --json
+the checker, for example: tools/run.sh -- --json, or -- --expect-file FILE.
 Exit status: the checker's (0 released, 1 held, 2 not judged), or 2 and 3 below.
-  --64           run the 64-bit build (the 32-bit one runs by default; where
-                 the platform cannot run 32-bit programs, the 64-bit one runs)
+  --32           run the 32-bit build, and fail with status 3 where the
+                 platform cannot run it
+  --64           run the 64-bit build
+                 (with neither, the 32-bit one runs; only where the kernel
+                 cannot run 32-bit programs at all does the 64-bit one run)
   --survey       run the capture survey instead of the check; options after
-                 -- go to the survey, for example: tools/run.sh --survey -- --json"
+                 -- go to the survey, for example: tools/run.sh --survey -- --json
+  --bisect       exit with git bisect run's meanings: 0 released, 1 held, 125
+                 for anything that is not a verdict (not judged, a step that
+                 failed, no 32-bit side, a time-out, a usage error), 130 or
+                 143 only when interrupted. The checker's expectations
+                 (--expect, --expect-file) are dropped, and the 32-bit build
+                 never gives way to the 64-bit one; for example:
+                 git bisect run tools/run.sh --bisect --quiet -- --probe font"
 TARGET=i686
+INSIST=""
 PROGRAM=check
+BISECT=""
 TAKES_PASSED=1
 own_option() {
     case $1 in
-        --64) TARGET=x86_64 ;;
+        --32) TARGET=i686 INSIST=1 ;;
+        --64) TARGET=x86_64 INSIST=1 ;;
         --survey) PROGRAM=survey ;;
+        --bisect) BISECT=1 ;;
         *) return 1 ;;
     esac
     OWN_TAKES=1
 }
+exit_status() { if [ -n "$BISECT" ]; then bisect_status "$1"; else echo "$1"; fi; }
 source "$(dirname "$0")/script.sh"
 
 has_checker_option() {
@@ -33,44 +48,62 @@ has_checker_option() {
     return 1
 }
 
-# The checker's own limit (60 s unless given), with room to end the program.
+# The checker's own limit (60 s unless given, read as the checker reads it),
+# with room to end the program.
 run_limit() {
     local limit=60 i
     for ((i = 0; i < ${#PASSED[@]}; i++)); do
         case ${PASSED[i]} in
-            --timeout) limit=${PASSED[i + 1]:-60} ;;
-            --timeout=*) limit=${PASSED[i]#--timeout=} ;;
+            --timeout) limit=$(seconds_limit "${PASSED[i + 1]:-}" 60) ;;
+            --timeout=*) limit=$(seconds_limit "${PASSED[i]#--timeout=}" 60) ;;
         esac
     done
-    [[ $limit =~ ^[0-9]+(\.[0-9]+)?$ ]] || limit=60
-    echo $((${limit%.*} + 30))
+    echo $((limit + 30))
 }
 
 checker_args() {
     CHECKER_ARGS=("${PASSED[@]}")
+    if [ -n "$BISECT" ]; then
+        CHECKER_ARGS=()
+        [ ${#PASSED[@]} = 0 ] || mapfile -d '' CHECKER_ARGS < <(without_expectations "${PASSED[@]}")
+    fi
     [ "$PROGRAM" = check ] || return 0
+    # Bisecting, an unjudged run is no answer, whatever status was asked for.
+    [ -z "$BISECT" ] || CHECKER_ARGS+=(--unjudged-status 125)
     has_checker_option --screenshot || CHECKER_ARGS+=(--screenshot "$BUILD/screenshot.png")
     if [ -n "$QUIET" ] && ! has_checker_option --json && ! has_checker_option --tap; then
         CHECKER_ARGS+=(--quiet)
     fi
 }
 
-install_missing
-choose_platform
-programs() { [ "$PROGRAM" = check ] && echo "TEST check" || echo survey; }
-build_target "$TARGET" $(programs)
-start_platform
-if [ "$TARGET" = i686 ] && ! can_run_32bit; then
-    note "the platform cannot run 32-bit programs here (${CAN_RUN_32BIT#no: }); running the 64-bit build instead"
+# choose_bits: the 32-bit build gives way to the 64-bit one only where the
+# kernel refuses 32-bit programs, and never when insisted on or bisecting.
+choose_bits() {
+    [ "$TARGET" = i686 ] && ! can_run_32bit || return 0
+    local why
+    why=$(why_32bit_fails)
+    if [ -n "$INSIST" ] || [ -n "$BISECT" ] || ! kernel_lacks_32bit; then
+        step_failed "running a 32-bit program" "the platform cannot run the 32-bit build here: $why; give --64 for the 64-bit build"
+    fi
+    note "the kernel cannot run 32-bit programs here ($why); running the 64-bit build instead"
     TARGET=x86_64
     build_target "$TARGET" $(programs)
-fi
+}
+
+programs() { [ "$PROGRAM" = check ] && echo "TEST check" || echo survey; }
+
+install_missing
+choose_platform
+build_target "$TARGET" $(programs)
+start_platform
+choose_bits
 
 checker_args
 [ "$PROGRAM" != check ] || rm -f "$BUILD/screenshot.png"
 limit=$(run_limit)
 # The survey's guard bounds each of its modals by itself.
 [ "$PROGRAM" = check ] || limit=600
+step "running the $PROGRAM"
 status=0
 run_stoppable timeout --kill-after=5 "$limit" "$(loader_for "$TARGET")" "$BUILD/$TARGET/bin/$PROGRAM.exe" "${CHECKER_ARGS[@]}" 8<&- 9>&- || status=$?
 case $status in
@@ -78,4 +111,4 @@ case $status in
     126 | 127) step_failed "running the $PROGRAM" "the loader $(loader_for "$TARGET") could not be started; check it with --wine" ;;
 esac
 [ ! -f "$BUILD/screenshot.png" ] || progress "screenshot of the finished log: $BUILD/screenshot.png"
-exit $status
+finish $status

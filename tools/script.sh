@@ -1,12 +1,17 @@
-# What every script here shares: its messages, its command line, the lock
-# on its build folder and the cleanup when it exits. A script sets USAGE
-# (and may define own_option) before it sources this file.
+# What every script here shares: its messages, its command line, its
+# statuses, the locks on its build folder and prefix, and the cleanup when
+# it exits. A script sets USAGE (and may define own_option) before it
+# sources this file.
 #
 # Exit statuses: 2 for a usage error, 3 for a step of the script that
-# failed. The checker's verdicts use 0, 1 and 2, never 3.
+# failed, 130 and 143 for an interrupt. The checker's verdicts use 0, 1 and
+# 2, never 3.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 SCRIPT=$(realpath -s --relative-to="$ROOT" "$0")
+source "$ROOT/tools/rules.sh"
+source "$ROOT/tools/process.sh"
+source "$ROOT/tools/lock.sh"
 source "$ROOT/tools/packages.sh"
 source "$ROOT/tools/targets.sh"
 source "$ROOT/tools/platform.sh"
@@ -20,15 +25,21 @@ Options every script takes:
   --prefix DIR   the platform's prefix. Default: \$WINEPREFIX, else the scripts'
                  own in BUILD/wineprefix. Created and set up only when missing;
                  an existing one is never changed.
-  --build DIR    the build folder (default: build/ in the clone). One run at a
-                 time uses a build folder or a prefix; another waits its turn.
+  --build DIR    the build folder (default: build/ in the clone); an existing
+                 one must belong to the user who runs the script. One run at a
+                 time uses a build folder or a prefix; another waits its turn,
+                 at most 30 minutes.
   --no-wait      fail at once when another run uses the build folder or
                  the prefix
   --quiet        print only the results, notes and errors
   -h, --help     print this help and exit
   --opt=VALUE works as well as --opt VALUE.
+The platform's settings WINEDEBUG and WINEDLLOVERRIDES are passed on as they
+are; only where they are unset do the scripts set their own (-all, and no
+mono nor gecko). WINEARCH must be unset or win64.
 Exit status 2: a usage error. Exit status 3: a step failed; the line
-'error: <step> failed: <what to do>' on standard error says which."
+'error: <step> failed: <what to do>' on standard error says which. Exit
+status 130 or 143: interrupted, with the line 'interrupted: <step>'."
 
 QUIET=""
 NO_WAIT=""
@@ -41,16 +52,28 @@ say() { printf '%s\n' "$*" >&2; }
 progress() { [ -n "$QUIET" ] || say "$*"; }
 note() { say "note: $*"; }
 
+# The step the script is in, named in its error and interrupt lines.
+STEP="starting"
+step() { STEP=$1; }
+
+# finish STATUS: every planned exit goes through here; any other exit is a
+# fault of the script, turned into status 3 by the exit trap.
+FINISHING=""
+finish() {
+    FINISHING=1
+    exit "$1"
+}
+
 # step_failed STEP WHAT-TO-DO
 step_failed() {
     say "error: $1 failed: $2"
-    exit 3
+    finish 3
 }
 
 usage_error() {
     say "$SCRIPT: $1"
     printf '%s\n' "$USAGE$COMMON_USAGE" >&2
-    exit 2
+    finish 2
 }
 
 # parse_options ARGS...: the options above; a script's own options go to
@@ -66,7 +89,7 @@ parse_options() {
             --*=*) value=${opt#*=}; opt=${opt%%=*}; set -- "$opt" "$value" "${@:2}" ;;
         esac
         case $opt in
-            -h | --help) printf '%s\n' "$USAGE$COMMON_USAGE"; exit 0 ;;
+            -h | --help) printf '%s\n' "$USAGE$COMMON_USAGE"; finish 0 ;;
             --wine | --prefix | --build)
                 [ $# -ge 2 ] && [ -n "$2" ] || usage_error "$opt needs a value"
                 case $opt in
@@ -93,58 +116,28 @@ parse_options() {
     done
 }
 
-# lock_folder FD DIR WHAT OPTION: one run at a time uses DIR (the build folder on
-# descriptor 9, the prefix on 8). The lock is the open folder behind FD: a
-# script that a locked run starts (the script tests do) inherits it and so
-# shares the lock instead of waiting for its own parent.
-lock_folder() {
-    local fd=$1 dir=$2 what=$3 option=$4
-    mkdir -p "$dir" || step_failed "creating $what" "check that $dir can be written"
-    if [ -e "/proc/self/fd/$fd" ] &&
-        [ "$(stat -L -c %d:%i "/proc/self/fd/$fd")" = "$(stat -c %d:%i "$dir")" ]; then
-        return 0
+# check_paths: the build folder and the prefix as the scripts will use
+# them. Root runs these scripts, so a folder they build in, or might delete
+# in, must be the user's own, and a path must reach CMake and ctest whole.
+check_paths() {
+    local fault
+    fault=$(path_fault "$BUILD")
+    [ -z "$fault" ] || step_failed "checking the build folder" "$BUILD cannot be used: $fault; give --build another"
+    if [ -e "$BUILD" ] || [ -L "$BUILD" ]; then
+        [ -d "$BUILD" ] && [ -O "$BUILD" ] ||
+            step_failed "checking the build folder" "$BUILD is not a folder of the user who runs the script; give --build a folder of your own, or a new one"
     fi
-    eval "exec $fd<\"\$dir\""
-    flock -n "$fd" && return 0
-    [ -z "$NO_WAIT" ] ||
-        step_failed "locking $what" "another run is using $dir; wait for it to end, or give another with $option"
-    say "waiting for another run that uses $dir to end"
-    flock "$fd"
-}
-
-# run_stoppable COMMAND...: a long step, run so that a signal to the script
-# ends it at once instead of after the step.
-CHILD=""
-TICKER=""
-run_stoppable() {
-    "$@" &
-    CHILD=$!
-    tick_while "$CHILD" 8<&- 9>&- &
-    TICKER=$!
-    local status=0
-    wait "$CHILD" || status=$?
-    stop_ticker
-    CHILD=""
-    return $status
-}
-
-# A long step says every 10 s that it still runs, so that no step is silent
-# for long. It waits with a read that nothing answers, not with sleep, so
-# that no process of its own outlives it.
-tick_while() {
-    local seconds=0 never
-    exec {never}<> <(:)
-    while ! read -r -t 10 -u "$never" && kill -0 "$1" 2>/dev/null; do
-        seconds=$((seconds + 10))
-        progress "... still running after $seconds s"
-    done
-}
-
-stop_ticker() {
-    [ -n "$TICKER" ] || return 0
-    kill "$TICKER" 2>/dev/null || true
-    wait "$TICKER" 2>/dev/null || true
-    TICKER=""
+    if [ -n "$PREFIX_CHOICE" ]; then
+        WINEPREFIX=$(realpath -m "$PREFIX_CHOICE")
+    else
+        WINEPREFIX="$BUILD/wineprefix"
+        [ ! -L "$WINEPREFIX" ] ||
+            step_failed "checking the prefix" "$WINEPREFIX is a symbolic link, and the scripts' own prefix must be a folder in the build folder; give another with --prefix"
+    fi
+    fault=$(path_fault "$WINEPREFIX")
+    [ -z "$fault" ] || step_failed "checking the prefix" "$WINEPREFIX cannot be used: $fault; give --prefix another"
+    export WINEPREFIX
+    mkdir -p "$BUILD" || step_failed "creating the build folder" "check that $BUILD can be written"
 }
 
 # Whatever happens, cleanup runs to its end: errors are ignored in it, and
@@ -154,16 +147,54 @@ on_exit() { CLEANUPS+=("$1"); }
 run_cleanups() {
     set +e
     stop_ticker
-    [ -z "$CHILD" ] || { kill "$CHILD"; wait "$CHILD"; } 2>/dev/null
+    stop_child
     local i
     for ((i = ${#CLEANUPS[@]} - 1; i >= 0; i--)); do ${CLEANUPS[i]}; done
 }
-trap 'run_cleanups' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+
+# exit_status STATUS: the status the script ends with, after its cleanup.
+# A script may define its own before it sources this file (run.sh does,
+# for --bisect).
+declare -F exit_status >/dev/null || exit_status() { echo "$1"; }
+
+on_script_exit() {
+    local status=$?
+    set +e
+    trap '' INT TERM HUP
+    if [ -z "$FINISHING" ] && [ "$status" != 0 ]; then
+        say "error: $STEP failed: it ended with status $status; see the messages above" 2>&"$TICK_FD"
+        status=3
+    fi
+    run_cleanups
+    exit "$(exit_status "$status")"
+}
+
+# The line comes once the step's processes have stopped, so that it is the
+# last one.
+interrupted() {
+    trap '' INT TERM HUP
+    set +e
+    stop_ticker
+    stop_child
+    say "interrupted: $STEP" 2>&"$TICK_FD"
+    finish "$1"
+}
+
+trap on_script_exit EXIT
+trap 'interrupted 130' INT
+trap 'interrupted 143' TERM
+trap 'interrupted 129' HUP
 
 parse_options "$@"
-[ -n "$PREFIX_CHOICE" ] || OWN_PREFIX=1
-WINEPREFIX=$(realpath -m "${PREFIX_CHOICE:-$BUILD/wineprefix}")
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+step "checking the paths"
+check_paths
+# The user's own settings pass on untouched; these apply only where unset.
+export WINEDEBUG=${WINEDEBUG--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES-mscoree,mshtml=}
+case ${WINEARCH:-win64} in
+    win64) ;;
+    *) step_failed "checking WINEARCH" "WINEARCH=$WINEARCH is not supported: the scripts run both builds in a 64-bit prefix; unset WINEARCH" ;;
+esac
+step "locking the build folder"
 lock_folder 9 "$BUILD" "the build folder" --build
+step "locking the prefix"
+lock_folder 8 "$WINEPREFIX" "the prefix" --prefix

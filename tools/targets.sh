@@ -18,6 +18,14 @@ show_build_output() {
     fi
 }
 
+# shown_while LOG COMMAND...: COMMAND's output shown as above; COMMAND's
+# status.
+shown_while() {
+    local log=$1
+    shift
+    "$@" 2>&1 | show_build_output "$log"
+}
+
 # build_target TARGET [CMAKE-TARGETS...]: everything when none are named.
 build_target() {
     local target=$1 dir="$BUILD/$1"
@@ -27,7 +35,8 @@ build_target() {
     mkdir -p "$dir"
     progress "building the $target target"
     configured_for_platform "$target" || configure_target "$target"
-    cmake --build "$dir" -j"$(nproc)" "${only[@]}" 2>&1 | show_build_output "$dir/build.log" ||
+    step "building the $target target"
+    run_stoppable shown_while "$dir/build.log" cmake --build "$dir" -j"$(nproc)" "${only[@]}" ||
         build_failed "building the $target target" "$dir/build.log"
 }
 
@@ -45,10 +54,10 @@ configure_target() {
     # A first configure takes a while, so its checks show; later ones are short.
     local level=STATUS
     [ ! -f "$dir/CMakeCache.txt" ] || level=WARNING
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release --log-level="$level" \
+    step "configuring the $target target"
+    run_stoppable shown_while "$dir/configure.log" cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release --log-level="$level" \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$target.cmake" \
-        -DPLATFORM_LOADER="$(loader_for "$target")" -DPLATFORM_PREFIX="$WINEPREFIX" 2>&1 |
-        show_build_output "$dir/configure.log" ||
+        -DPLATFORM_LOADER="$(loader_for "$target")" -DPLATFORM_PREFIX="$WINEPREFIX" ||
         build_failed "configuring the $target target" "$dir/configure.log"
 }
 

@@ -6,9 +6,19 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$1
 REAL_LOADER=$2
 RUN_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
+# The runs here name their own prefix, or use the build folder's.
+unset WINEPREFIX
+LOADER64=$REAL_LOADER
+source "$ROOT/tools/rules.sh"
+source "$ROOT/tools/process.sh"
 source "$ROOT/tools/platform.sh"
+step() { :; }
 WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+# A test that is stopped stops the run it waits for: timeout, which it runs
+# under, keeps its child in a process group of its own.
+trap 'stop_child; stop_run; rm -rf "$WORK"' EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 fail() {
     echo "$(basename "$0"): $*" >&2
@@ -16,11 +26,14 @@ fail() {
 }
 
 # expect_run STATUS SECONDS COMMAND...: STATUS may list choices (0|1);
-# stdout goes to $WORK/out, stderr to $WORK/err.
+# stdout goes to $WORK/out, stderr to $WORK/err, the time taken to
+# $WORK/seconds.
 expect_run() {
-    local want=$1 limit=$2 got=0
+    local want=$1 limit=$2 got=0 start
     shift 2
-    timeout "$limit" "$@" >"$WORK/out" 2>"$WORK/err" || got=$?
+    start=$(date +%s%N)
+    run_child timeout "$limit" "$@" >"$WORK/out" 2>"$WORK/err" || got=$?
+    echo $((($(date +%s%N) - start) / 1000000)) | awk '{ printf "%.1f\n", $1 / 1000 }' >"$WORK/seconds"
     [[ $got =~ ^($want)$ ]] || { cat "$WORK/err" >&2; fail "$* ended with status $got, not $want"; }
 }
 
@@ -32,8 +45,79 @@ expect_said() {
 expect_nothing_left_in() {
     local p
     for p in /proc/[0-9]*; do
+        [ "${p#/proc/}" != $$ ] || continue
         if { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
             fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
         fi
     done
+}
+
+# prefix_copy DIR [MARK]: a linked copy of the run's prefix, marked as made
+# by the scripts with MARK (complete or creating), or not marked at all.
+prefix_copy() {
+    cp -al "$RUN_PREFIX" "$1"
+    rm -f "$1/$PREFIX_MARKER"
+    [ -z "${2:-}" ] || printf '%s\n' "$2" >"$1/$PREFIX_MARKER"
+}
+
+# standin_platform DIR: a platform whose loaders log each call to DIR/calls
+# (prefix, WINEDEBUG, WINEDLLOVERRIDES, arguments) and run the real ones.
+# Set in the environment, STANDIN_CHECK is a shell command run in place of
+# the checker (but for its --version), STANDIN_BOOT one in place of wineboot, and STANDIN_32 one in
+# place of any 32-bit program; $real is the real loader there.
+standin_platform() {
+    local dir=$1 bits loader
+    mkdir -p "$dir"
+    for bits in 32 64; do
+        loader=$(choose_loader "$(dirname "$REAL_LOADER")" "$bits")
+        cat >"$dir/wine$([ "$bits" = 32 ] || echo 64)" <<LOADER
+#!/bin/bash
+real="$loader"
+echo "WINEPREFIX=\$WINEPREFIX WINEDEBUG=\${WINEDEBUG-unset} WINEDLLOVERRIDES=\${WINEDLLOVERRIDES-unset} \$*" >>"$dir/calls"
+[ $bits = 64 ] || [ -z "\${STANDIN_32:-}" ] || eval "\$STANDIN_32"
+case \$1 in
+    *check.exe) [ "\${2:-}" = --version ] || [ -z "\${STANDIN_CHECK:-}" ] || eval "\$STANDIN_CHECK" ;;
+    wineboot) [ -z "\${STANDIN_BOOT:-}" ] || eval "\$STANDIN_BOOT" ;;
+esac
+exec "\$real" "\$@"
+LOADER
+    done
+    chmod +x "$dir/wine" "$dir/wine64"
+    ln -s "$(find_wineserver "$REAL_LOADER")" "$dir/wineserver"
+    export -n WINESERVER
+}
+
+# start_run COMMAND...: COMMAND in the background, its output where
+# expect_run puts it; its process is RUN_PID.
+RUN_PID=""
+start_run() {
+    "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- &
+    RUN_PID=$!
+}
+
+# stop_run: a run that a failed test leaves is asked to end, so that it
+# stops its server with the programs in it, and then made to.
+stop_run() {
+    [ -n "$RUN_PID" ] || return 0
+    kill -TERM "$RUN_PID" 2>/dev/null || true
+    timeout 5 tail --pid="$RUN_PID" -f /dev/null || stop_tree "$RUN_PID"
+    RUN_PID=""
+}
+
+# wait_for FILE TEXT SECONDS: until FILE holds TEXT, or fails.
+wait_for() {
+    timeout "$3" grep -qF -m 1 -- "$2" <(tail -n +1 -F --pid="$RUN_PID" "$1" 2>/dev/null) ||
+        { cat "$WORK/err" >&2; fail "no '$2' in $1 within $3 s"; }
+}
+
+# expect_interrupted SIGNAL STATUS STEP: the run must end within 2 s of
+# SIGNAL with STATUS, saying that STEP was interrupted.
+expect_interrupted() {
+    local got=0
+    kill "-$1" "$RUN_PID"
+    timeout 2 tail --pid="$RUN_PID" -f /dev/null || fail "still running 2 s after SIG$1"
+    wait "$RUN_PID" || got=$?
+    RUN_PID=""
+    [ "$got" = "$2" ] || { cat "$WORK/err" >&2; fail "ended with status $got after SIG$1, not $2"; }
+    [ "$(tail -n 1 "$WORK/err")" = "interrupted: $3" ] || { cat -A "$WORK/err" >&2; fail "the last line is not interrupted: $3"; }
 }

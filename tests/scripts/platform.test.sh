@@ -1,33 +1,30 @@
-# The scripts run on the platform and in the prefix they are given: a
-# stand-in loader records its calls and runs the real one. run.sh gets both
-# as options and creates the prefix; test.sh gets them from the environment
-# and finds the prefix changed by the user, whose setting it leaves alone.
+# The scripts run on the platform and in the prefix they are given, with the
+# user's own WINEDEBUG and WINEDLLOVERRIDES: a stand-in loader records its
+# calls and runs the real one. run.sh gets the platform as options and
+# creates the prefix; test.sh gets them from the environment and finds the
+# prefix changed by the user, whose setting it leaves alone.
 source "$(dirname "$0")/helpers.sh"
-platform="$WORK/platform"
+standin_platform "$WORK/platform"
 prefix="$WORK/prefix"
-calls="$WORK/calls"
-mkdir "$platform"
-cat >"$platform/wine" <<WRAPPER
-#!/bin/sh
-echo "WINEPREFIX=\$WINEPREFIX \$*" >>"$calls"
-exec "$REAL_LOADER" "\$@"
-WRAPPER
-chmod +x "$platform/wine"
-ln -s "$(find_wineserver "$REAL_LOADER")" "$platform/wineserver"
-export -n WINESERVER
+calls="$WORK/platform/calls"
 
-expect_run "0|1" 300 "$ROOT/tools/run.sh" --build "$BUILD" --64 --wine "$platform" --prefix "$prefix" -- --json
+WINEDEBUG=+loaddll WINEDLLOVERRIDES=comdlg32=b expect_run "0|1" 300 "$ROOT/tools/run.sh" --build "$BUILD" --64 --wine "$WORK/platform" --prefix "$prefix" -- --json
 expect_said "creating the platform prefix in $prefix"
 [ "$(wc -l <"$WORK/out")" = 1 ] && grep -q '^{.*}$' "$WORK/out" || fail "stdout is not one JSON line: $(head -c 200 "$WORK/out")"
-grep -q "^WINEPREFIX=$prefix .*check.exe --json" "$calls" || fail "the checker did not run through the stand-in in $prefix"
+grep -q "^WINEPREFIX=$prefix WINEDEBUG=+loaddll WINEDLLOVERRIDES=comdlg32=b .*check.exe --json" "$calls" ||
+    fail "the checker did not run with the user's settings in $prefix: $(grep check.exe "$calls")"
+grep -q "Loaded L\".*comdlg32.dll\"" "$WORK/err" || fail "the platform's trace did not reach stderr"
 WINEPREFIX=$prefix unmanaged_windows || fail "the new prefix lacks unmanaged windows"
 expect_nothing_left_in "$prefix"
 
 sed -i '/^"Managed"="N"/d' "$prefix/user.reg"
 : >"$calls"
-WINE="$platform/wine" WINEPREFIX="$prefix" expect_run 0 300 "$ROOT/tools/test.sh" --build "$BUILD" -- -R verdict_tests
-grep -q "^WINEPREFIX=$prefix .*verdict_tests.exe" "$calls" || fail "the suite did not run through the stand-in in $prefix"
+WINE="$WORK/platform/wine" WINEPREFIX="$prefix" expect_run 0 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/junit" -- -R verdict_tests
+grep -q "^WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= .*verdict_tests.exe" "$calls" ||
+    fail "the suite did not run through the stand-in in $prefix with the scripts' settings"
 window_manager_runs || expect_said "each run waits about 6 s"
 ! WINEPREFIX=$prefix unmanaged_windows || fail "the user's prefix was changed"
-xmllint --noout "$BUILD/x86_64/junit.xml" || fail "the suite's JUnit XML does not parse"
+xmllint --noout "$WORK/junit/x86_64/junit.xml" || fail "the suite's JUnit XML does not parse"
+# A selection of no test is a failure, not a pass.
+WINE="$WORK/platform/wine" WINEPREFIX="$prefix" expect_run 1 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/junit" -- -R no_such_test
 expect_nothing_left_in "$prefix"

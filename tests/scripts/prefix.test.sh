@@ -1,16 +1,20 @@
-# A broken prefix of the user's is named with its fault and how to rebuild
-# it, and left as it is. Each case is a linked copy of the run's own prefix.
+# A prefix whose creation is interrupted is known as half-made: the
+# interrupt ends the run at once, with nothing left running, and the next
+# run rebuilds the prefix instead of taking it for a working one.
 source "$(dirname "$0")/helpers.sh"
-expect_broken() {
-    local copy=$1 fault=$2
-    expect_run 3 120 "$ROOT/tools/run.sh" --build "$BUILD" --64 --prefix "$copy"
-    expect_said "error: checking the prefix failed: $copy is broken ($fault); rebuild it with: rm -rf '$copy'"
-    [ -d "$copy" ] || fail "the broken prefix $copy was removed"
-}
-cp -al "$RUN_PREFIX" "$WORK/empty-registry"
-rm "$WORK/empty-registry/system.reg"
-: >"$WORK/empty-registry/system.reg"
-expect_broken "$WORK/empty-registry" "its system.reg is missing or empty"
-cp -al "$RUN_PREFIX" "$WORK/no-drive"
-rm -rf "$WORK/no-drive/drive_c"
-expect_broken "$WORK/no-drive" "its drive_c folder is missing"
+prefix="$WORK/prefix"
+standin_platform "$WORK/platform"
+# Interrupted once the platform has filled the prefix, so that it would
+# pass for a working one but for the mark.
+STANDIN_BOOT='[ "$2" != --init ] || { "$real" wineboot --init; echo "prefix filled" >>"$(dirname "$0")/calls"; exec sleep 60; }' \
+    start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+wait_for "$WORK/platform/calls" "prefix filled" 180
+[ "$(cat "$prefix/.made-by-capture-scripts")" = creating ] || fail "the prefix is not marked as being created"
+expect_interrupted TERM 143 "creating the prefix"
+expect_nothing_left_in "$prefix"
+
+STANDIN_CHECK='exit 0' expect_run 0 300 "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+expect_said "note: the scripts' prefix $prefix is half-made (a run that was creating it was interrupted); rebuilding it"
+[ "$(cat "$prefix/.made-by-capture-scripts")" = complete ] || fail "the rebuilt prefix is not marked complete"
+WINEPREFIX=$prefix unmanaged_windows || fail "the rebuilt prefix lacks unmanaged windows"
+expect_nothing_left_in "$prefix"

@@ -1,0 +1,97 @@
+# The scripts' child processes: a long step runs as a child that a signal
+# to the script ends at once, that dies with the script even when the
+# script is killed outright, and that says every 10 s that it still runs.
+
+# Where the ticker and a script's last line write: the script's own
+# standard error, even while a step's output goes to a log. The children do
+# not get it, so that none left behind holds a pipe that a caller reads.
+exec {TICK_FD}>&2
+CHILD=""
+TICKER_PID=""
+
+# run_child COMMAND...: COMMAND in the background, waited for, so that the
+# script's traps act at once. A program gets the TERM signal when the
+# script dies; timeout passes it on to the whole process group it makes.
+run_child() {
+    if [ "$(type -t "$1")" = file ]; then
+        setpriv --pdeathsig TERM "$@" {TICK_FD}>&- &
+    else
+        "$@" {TICK_FD}>&- &
+    fi
+    CHILD=$!
+    local status=0
+    wait "$CHILD" || status=$?
+    CHILD=""
+    return $status
+}
+
+# run_stoppable COMMAND...: run_child, with a line every 10 s while it runs.
+run_stoppable() {
+    local owner=$BASHPID
+    setpriv --pdeathsig TERM bash -c "$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" \
+        </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
+    TICKER_PID=$!
+    local status=0
+    run_child "$@" || status=$?
+    stop_ticker
+    return $status
+}
+
+# The ticker is a program of its own, not a subshell, so that it holds no
+# copy of the script's descriptors (the locks among them) and dies with the
+# script. It waits with a read that nothing answers, not with sleep, so
+# that no process of its own outlives it.
+# shellcheck disable=SC2016
+TICKER='
+exec {never}<> <(:)
+seconds=0
+while kill -0 "$1" 2>/dev/null; do
+    read -r -t 1 -u "$never" || true
+    seconds=$((seconds + 1))
+    [ $((seconds % 10)) != 0 ] || [ -n "$3" ] || printf "%s\n" "... $2: still running after $seconds s" >&2
+done'
+
+stop_ticker() {
+    [ -n "$TICKER_PID" ] || return 0
+    kill "$TICKER_PID" 2>/dev/null || true
+    wait "$TICKER_PID" 2>/dev/null || true
+    TICKER_PID=""
+}
+
+# descendants PID: every process below PID, found by parent, so that those
+# in process groups of their own (timeout's) are found too.
+descendants() {
+    local child
+    for child in $(pgrep -P "$1"); do
+        descendants "$child"
+        echo "$child"
+    done
+}
+
+# stop_tree PID...: the PIDs and everything below them, asked to end and
+# then, after at most a second, made to.
+stop_tree() {
+    local pids="" pid i
+    for pid in "$@"; do pids="$pids $(descendants "$pid") $pid"; done
+    # shellcheck disable=SC2086
+    kill -TERM $pids 2>/dev/null || true
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+        # shellcheck disable=SC2086
+        any_running $pids || break
+        sleep 0.1
+    done
+    # shellcheck disable=SC2086
+    kill -KILL $pids 2>/dev/null || true
+    wait "$@" 2>/dev/null || true
+}
+
+# any_running PID...: whether one of them still runs (a zombie does not).
+any_running() {
+    local IFS=,
+    ps -o stat= -p "$*" 2>/dev/null | grep -qv '^Z'
+}
+
+stop_child() {
+    [ -z "$CHILD" ] || stop_tree "$CHILD"
+    CHILD=""
+}
