@@ -114,6 +114,7 @@ remove_cell_files() { rm -rf "$CELL_FILES"; }
 on_exit remove_cell_files
 [ -z "$json_file" ] || : >"$json_file" || step_failed "writing $json_file" "give --json a file that can be written"
 
+step "running the cells"
 total=$(($(wc -w <<<"$versions") * 2 * $(wc -w <<<"$configs")))
 done_cells=0 started=$SECONDS
 for version in $versions; do
@@ -147,6 +148,7 @@ for version in $versions; do
 done
 stop_openbox
 
+step "printing the tables"
 printf '%s\n' "$TABLE_HEAD"
 cell_row <"$lines"
 if [ -n "$survey" ]; then
@@ -158,9 +160,10 @@ echo "What changed between neighbouring versions:"
 changes=$(report changes <"$lines")
 printf '%s\n' "${changes:-nothing}"
 progress "$total cells in $((SECONDS - started)) s"
-[ -n "$baseline_file" ] || exit 0
+[ -n "$baseline_file" ] || finish 0
+step "comparing with the baseline"
 echo
 echo "Against the baseline $baseline_file:"
-compare_baseline "$baseline_file" <"$lines" && exit 0
+compare_baseline "$baseline_file" <"$lines" && finish 0
 [ $? = 1 ] || step_failed "comparing with the baseline $baseline_file" "check that it is an earlier run's --json output"
-exit 1
+finish 1
