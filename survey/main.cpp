@@ -5,6 +5,8 @@
 #include "outside/provenance.h"
 #include "outside/version.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 
 static Options g_options;
@@ -51,6 +53,10 @@ static void ReportStuckModal(const Row &row)
 
 int main(int argc, char **argv)
 {
+    // UTF-8 with plain line ends, as the checker writes.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
     g_options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     switch (g_options.result) {
     case PARSE_HELP:
