@@ -301,12 +301,15 @@ int WINAPI GdipDisposeImage(void *);
 
 // The picture is the program's window: its size, the pane where the
 // stand-in put it and the red background around it, in a folder that the
-// checker makes.
+// checker makes. The probe not chosen is marked.
 TEST(CheckerProcessTest, ThePictureIsTheProgramsWindow)
 {
     std::string folder = BesideThisProgram("pictures"), picture = folder + "\\new\\window.png";
-    Outcome outcome = RunCheckerOnLog(BOTH_RELEASED, 0, "--quiet --screenshot " + Quoted(picture));
+    Outcome outcome = RunCheckerOnLog(BOTH_RELEASED, 0, "--quiet --probe font --screenshot " + Quoted(picture));
     EXPECT_EQ(outcome.status, 0u) << outcome.err;
+    EXPECT_TRUE(std::regex_search(outcome.out, std::regex("^Open dialog \\(GetOpenFileName\\): released[^\n]* "
+                                                          "\\[not counted\\]\nFont [^\n]*running\n")))
+        << outcome.out;
     ULONG_PTR token = 0;
     GdiplusStartupInput input = {1, nullptr, FALSE, FALSE};
     ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), 0);
