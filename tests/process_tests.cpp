@@ -218,6 +218,8 @@ TEST(CheckerProcessTest, AHostileDialogTitleForgesNothing)
     EXPECT_FALSE(HasRawControl(outcome.out)) << outcome.out;
     EXPECT_FALSE(HasRawControl(outcome.err.substr(0, outcome.err.size() - 1))) << outcome.err;
     EXPECT_EQ(TapTests(outcome.out), 2) << outcome.out;
+    EXPECT_NE(outcome.out.find("\nnot ok 1 - Open dialog (GetOpenFileName): not_judged\n"), std::string::npos);
+    EXPECT_NE(outcome.out.find("\nnot ok 2 - Font dialog (ChooseFont): not_judged\n"), std::string::npos);
     EXPECT_NE(outcome.err.find("the dialog \"Open\\x0aok 3 - injected\\x0aBail out! \\x1b[8mhidden "
                                "\\x1b]0;title\\x07\"'\\\" stayed open even after Cancel; the program was ended\n"),
               std::string::npos) << outcome.err;
