@@ -1,10 +1,12 @@
-// The survey's command line.
+// The survey's command line, in the checker's dialect.
 #ifndef SURVEY_OPTIONS_H
 #define SURVEY_OPTIONS_H
 
 #include "survey/survey.h"
+#include "outside/commandline.h"
 
 struct Options {
+    ParseResult result = PARSE_RUN;  // help, version or a usage error
     bool help = false;
     bool json = false;
     bool strict = false;
