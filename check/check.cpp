@@ -1,10 +1,13 @@
 // The checker: starts TEST.exe, waits for its finished log, reads it from
 // outside, closes the program as a user would and judges the platform.
 // Exit status: 0 both dialogs released the capture, 1 at least one held
-// it, 2 (or --unjudged-status) the run could not be judged.
+// it, 2 (or --unjudged-status) the run could not be judged. Where a probe's
+// verdict is expected, giving it passes and any other verdict fails.
 #include "check/checkrun.h"
 #include "check/options.h"
+#include "check/outcome.h"
 #include "check/report.h"
+#include "outside/expectfile.h"
 #include "outside/text.h"
 #include "outside/version.h"
 
@@ -44,20 +47,7 @@ static Judgement Judge(const Run &run)
 // makes the whole run not judged, whatever another probe found.
 static int Status(const Options &options, const Run &run, const Judgement &judgement)
 {
-    std::vector<Verdict> counted;
-    if (Counts(options.probe, PROBE_OPEN))
-        counted.push_back(judgement.openFile.verdict);
-    if (Counts(options.probe, PROBE_FONT))
-        counted.push_back(judgement.chooseFont.verdict);
-    bool held = false;
-    for (Verdict verdict : counted) {
-        if (verdict == VERDICT_NOT_JUDGED)
-            return options.unjudgedStatus;
-        held = held || verdict == VERDICT_HELD;
-    }
-    if (!run.error.empty())
-        return options.unjudgedStatus;
-    return held ? STATUS_HELD : STATUS_RELEASED;
+    return CheckStatus(ProbeResults(judgement, options), !run.error.empty(), options.unjudgedStatus);
 }
 
 static bool WriteFileText(const std::wstring &path, const std::string &text)
@@ -131,6 +121,12 @@ int wmain(int argc, wchar_t **argv)
     case PARSE_RUN:
         break;
     }
+    // The file's line depends on the platform, so it is read only once the
+    // command line is known to be right.
+    Expectations listed = options.expectations;
+    if (!LoadExpectations(options.expectFile, ReadProvenance().version, CHECK_VOCABULARY, listed,
+                          &options.expectations, &error))
+        return UsageError(options, error);
 
     Run run;
     RunProgram(options, &run);

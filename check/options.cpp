@@ -22,11 +22,16 @@ const char *Usage()
            "  --screenshot FILE.png   save a PNG of the main window with the finished log\n"
            "  --probe open|font|both  which dialog decides the exit status (default both)\n"
            "  --unjudged-status N     exit status when the run cannot be judged (default 2)\n"
+           "  --expect open=V,font=V  the verdict (released, held, not_judged) each probe is\n"
+           "                          known to give: a match passes, a difference fails\n"
+           "  --expect-file FILE      take them from FILE's first line whose pattern matches\n"
+           "                          the platform's version (see expectations.txt)\n"
            "  --version               print the checker's version\n"
            "  --help, -h, /?          print this help\n"
            "\n"
            "Exit status: 0 the capture was released, 1 it was held, 2 (or N) the run\n"
-           "could not be judged, 2 a wrong argument.\n";
+           "could not be judged, 2 a wrong argument. With expectations: 0 every probe\n"
+           "that counts gave its expected verdict, 1 one did not (a regression or a fix).\n";
 }
 
 const char *ProbeName(ProbeChoice probe)
@@ -85,7 +90,7 @@ static bool ParseProbe(const std::string &text, ProbeChoice *probe)
 static bool TakesValue(const std::string &name)
 {
     return name == "--timeout" || name == "--screenshot" || name == "--junit" || name == "--probe" ||
-           name == "--unjudged-status";
+           name == "--unjudged-status" || name == "--expect" || name == "--expect-file";
 }
 
 // Applies an option that takes a value; false if the value is wrong.
@@ -106,11 +111,17 @@ static bool ApplyValue(const std::string &name, const std::wstring &value, Optio
         ok = ParseStatus(text, &options->unjudgedStatus);
         if (!ok)
             *error = "--unjudged-status takes a whole number from 0 to 255, not \"" + text + "\"";
+    } else if (name == "--expect") {
+        ok = ParseExpectList(text, CHECK_VOCABULARY, &options->expectations, error);
+        if (!ok)
+            *error = "--expect: " + *error;
     } else if (value.empty()) {
         *error = name + " takes a file name";
         ok = false;
     } else if (name == "--screenshot") {
         options->screenshot = value;
+    } else if (name == "--expect-file") {
+        options->expectFile = value;
     } else {
         options->junit = value;
     }

@@ -2,6 +2,8 @@
 #ifndef CHECK_OPTIONS_H
 #define CHECK_OPTIONS_H
 
+#include "outside/expect.h"
+
 #include <string>
 
 enum OutputFormat { OUTPUT_TEXT, OUTPUT_JSON, OUTPUT_TAP };
@@ -18,6 +20,8 @@ struct Options {
     std::wstring junit;             // JUnit XML file; empty for none
     ProbeChoice probe = PROBE_BOTH; // which probes decide the status
     int unjudgedStatus = STATUS_NOT_JUDGED;
+    Expectations expectations; // from --expect, then with the file's line under them
+    std::wstring expectFile;   // empty for none
 };
 
 enum ParseResult { PARSE_RUN, PARSE_HELP, PARSE_VERSION, PARSE_ERROR };

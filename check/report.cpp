@@ -1,21 +1,14 @@
 #include "check/report.h"
+#include "check/outcome.h"
 #include "outside/json.h"
 #include "outside/version.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 
-struct ProbeEntry {
-    const char *title;
-    const ProbeVerdict &verdict;
-    bool counted; // chosen to decide the status
-};
-
-static std::vector<ProbeEntry> Probes(const Report &report)
+static std::vector<ProbeResult> Probes(const Report &report)
 {
-    ProbeChoice choice = report.options.probe;
-    return {{"Open dialog (GetOpenFileName)", report.judgement.openFile, Counts(choice, PROBE_OPEN)},
-            {"Font dialog (ChooseFont)", report.judgement.chooseFont, Counts(choice, PROBE_FONT)}};
+    return ProbeResults(report.judgement, report.options);
 }
 
 static std::string Explain(const ProbeVerdict &probe)
@@ -59,9 +52,12 @@ std::string TextReport(const Report &report)
                 out += line + "\n";
             out += "\n";
         }
-        for (const ProbeEntry &probe : Probes(report))
+        for (const ProbeResult &probe : Probes(report)) {
             out += Format("%-31s%s%s\n", (std::string(probe.title) + ":").c_str(),
                           Explain(probe.verdict).c_str(), probe.counted ? "" : " [not counted]");
+            std::string note = ExpectationNote(probe);
+            out += note.empty() ? "" : "  " + note + "\n";
+        }
     }
     out += "platform: " + Provenance(report) + "\n";
     if (run.ended)
@@ -72,11 +68,19 @@ std::string TextReport(const Report &report)
     return out;
 }
 
-static std::string JsonProbe(const ProbeVerdict &probe)
+static std::string JsonProbe(const ProbeResult &result)
 {
+    const ProbeVerdict &probe = result.verdict;
+    const char *change = ChangeName(result.comparison.outcome);
+    std::string matches = result.expected.empty()                         ? "null"
+                          : result.comparison.outcome == OUTCOME_MATCHES ? "true"
+                                                                           : "false";
     return std::string("{\"verdict\": ") + JsonString(VerdictName(probe.verdict)) +
            ", \"holder\": " + JsonStringOrNull(probe.holder) +
-           ", \"reason\": " + JsonStringOrNull(probe.reason) + "}";
+           ", \"reason\": " + JsonStringOrNull(probe.reason) +
+           ", \"expected\": " + JsonStringOrNull(result.expected) + ", \"matches\": " + matches +
+           ", \"change\": " + JsonStringOrNull(change ? change : "") +
+           ", \"note\": " + JsonStringOrNull(ExpectationNote(result)) + "}";
 }
 
 std::string JsonReport(const Report &report)
@@ -94,8 +98,8 @@ std::string JsonReport(const Report &report)
            Format(", \"seconds\": %.3f, \"peakMemoryKiB\": %lu", run.seconds, run.peakMemoryKiB) +
            ", \"screenshot\": " + JsonStringOrNull(run.screenshot) +
            ", \"screenshotError\": " + JsonStringOrNull(run.screenshotError) +
-           ", \"openFile\": " + JsonProbe(report.judgement.openFile) +
-           ", \"chooseFont\": " + JsonProbe(report.judgement.chooseFont) + ", \"log\": [" + lines +
+           ", \"openFile\": " + JsonProbe(Probes(report)[0]) +
+           ", \"chooseFont\": " + JsonProbe(Probes(report)[1]) + ", \"log\": [" + lines +
            "]}\n";
 }
 
@@ -108,20 +112,40 @@ static std::string YamlString(const std::string &text)
     return out + "'";
 }
 
+// SKIP for a probe that does not count; TODO for a known result that is not
+// a pass, and for a pass that was not expected, which TAP readers call an
+// unexpected pass.
+static std::string TapDirective(const Report &report, const ProbeResult &probe)
+{
+    if (!probe.counted)
+        return Format(" # SKIP not counted with --probe %s", ProbeName(report.options.probe));
+    Outcome outcome = probe.comparison.outcome;
+    bool knownFailure = outcome == OUTCOME_MATCHES && probe.verdict.verdict != VERDICT_RELEASED;
+    if (knownFailure || outcome == OUTCOME_FIX)
+        return " # TODO expected: " + probe.expected;
+    return "";
+}
+
+static std::string YamlOrNull(const std::string &text)
+{
+    return text.empty() ? "null" : YamlString(text);
+}
+
 std::string TapReport(const Report &report)
 {
     std::string out = "TAP version 13\n1..2\n";
     int number = 0;
-    for (const ProbeEntry &probe : Probes(report)) {
+    for (const ProbeResult &probe : Probes(report)) {
         const ProbeVerdict &verdict = probe.verdict;
         bool ok = verdict.verdict == VERDICT_RELEASED;
         out += Format("%s %d - %s: %s", ok || !probe.counted ? "ok" : "not ok", ++number, probe.title,
                       VerdictName(verdict.verdict));
-        out += probe.counted ? "\n" : Format(" # SKIP not counted with --probe %s\n",
-                                             ProbeName(report.options.probe));
+        out += TapDirective(report, probe) + "\n";
         out += "  ---\n  verdict: " + std::string(VerdictName(verdict.verdict)) + "\n";
-        out += "  holder: " + (verdict.holder.empty() ? "null" : YamlString(verdict.holder)) + "\n";
-        out += "  reason: " + (verdict.reason.empty() ? "null" : YamlString(verdict.reason)) + "\n";
+        out += "  holder: " + YamlOrNull(verdict.holder) + "\n";
+        out += "  reason: " + YamlOrNull(verdict.reason) + "\n";
+        out += "  expected: " + YamlOrNull(probe.expected) + "\n";
+        out += "  note: " + YamlOrNull(ExpectationNote(probe)) + "\n";
         out += "  ...\n";
     }
     if (!report.run.error.empty())
@@ -149,17 +173,27 @@ static std::string Xml(const std::string &text)
     return out;
 }
 
-static std::string JUnitCase(const Report &report, const ProbeEntry &probe)
+// A known result passes, with what was expected as a property; a
+// difference from it fails, named as a regression or a fix.
+static std::string JUnitCase(const Report &report, const ProbeResult &probe)
 {
-    const ProbeVerdict &verdict = probe.verdict;
     std::string out = "    <testcase classname=\"capture\" name=\"" + Xml(probe.title) + "\">";
-    std::string explained = Xml(Explain(verdict));
+    if (!probe.expected.empty())
+        out += "<properties><property name=\"expected\" value=\"" + Xml(probe.expected) +
+               "\"/></properties>";
+    std::string explained = Xml(Explain(probe.verdict));
+    std::string note = Xml(ExpectationNote(probe));
+    Outcome outcome = probe.comparison.outcome;
+    const char *change = ChangeName(outcome);
     if (!probe.counted)
         out += "<skipped message=\"not counted with --probe " +
                std::string(ProbeName(report.options.probe)) + "\"/>";
-    else if (verdict.verdict == VERDICT_HELD)
+    else if (change)
+        out += "<failure type=\"" + std::string(change) + "\" message=\"" + note + "\">" + explained +
+               "</failure>";
+    else if (outcome == OUTCOME_FAILED)
         out += "<failure type=\"held\" message=\"" + explained + "\">" + explained + "</failure>";
-    else if (verdict.verdict == VERDICT_NOT_JUDGED)
+    else if (outcome == OUTCOME_UNJUDGED)
         out += "<error type=\"not_judged\" message=\"" + explained + "\">" + explained + "</error>";
     return out + "</testcase>\n";
 }
@@ -168,10 +202,11 @@ std::string JUnitReport(const Report &report)
 {
     int failures = 0, errors = 0, skipped = 0;
     std::string cases;
-    for (const ProbeEntry &probe : Probes(report)) {
+    for (const ProbeResult &probe : Probes(report)) {
+        Outcome outcome = probe.comparison.outcome;
         skipped += !probe.counted;
-        failures += probe.counted && probe.verdict.verdict == VERDICT_HELD;
-        errors += probe.counted && probe.verdict.verdict == VERDICT_NOT_JUDGED;
+        failures += probe.counted && !Passes(outcome) && outcome != OUTCOME_UNJUDGED;
+        errors += probe.counted && outcome == OUTCOME_UNJUDGED;
         cases += JUnitCase(report, probe);
     }
     std::string log;

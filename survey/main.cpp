@@ -1,6 +1,7 @@
 // survey.exe: runs every kind of modal loop with the capture held by a
 // hidden window and prints who held it when.
 #include "survey/options.h"
+#include "outside/expectfile.h"
 #include "outside/provenance.h"
 
 #include <stdio.h>
@@ -42,6 +43,17 @@ static void ReportStuckModal(const Row &row)
     ExitProcess(2);
 }
 
+// The command line's arguments are in the system's code page.
+static std::wstring AnsiWide(const std::string &text)
+{
+    if (text.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &out[0], size);
+    return out;
+}
+
 int main(int argc, char **argv)
 {
     g_options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
@@ -49,8 +61,13 @@ int main(int argc, char **argv)
         fputs(USAGE, stdout);
         return 0;
     }
-    if (!g_options.error.empty()) {
-        fprintf(stderr, "error: %s\n", g_options.error.c_str());
+    std::string error = g_options.error;
+    Expectations listed = g_options.expectations;
+    if (error.empty())
+        LoadExpectations(AnsiWide(g_options.expectFile), ReadProvenance().version, SURVEY_VOCABULARY,
+                         listed, &g_options.expectations, &error);
+    if (!error.empty()) {
+        fprintf(stderr, "error: %s\n", error.c_str());
         return 2;
     }
     if (!CreateSurveyWindows(GetModuleHandleA(NULL))) {
@@ -62,6 +79,7 @@ int main(int argc, char **argv)
         g_rows.push_back(RunBracket(*kind, g_options.limitMs));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
+    int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
     Print(g_rows);
-    return SurveyStatus(g_rows, g_options.strict);
+    return status;
 }

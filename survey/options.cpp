@@ -4,6 +4,7 @@
 
 const char USAGE[] =
     "usage: survey [--json] [--strict] [--only KIND,...] [--timeout SECONDS]\n"
+    "              [--expect KIND=VERDICT,...] [--expect-file FILE]\n"
     "\n"
     "Gives the mouse capture to a hidden window, runs each kind of modal loop\n"
     "owned by the main window, and reports who held the capture at the modal's\n"
@@ -15,9 +16,14 @@ const char USAGE[] =
     "  --only KIND,...   run only these kinds, in this order\n"
     "  --timeout SECONDS how long a modal may stay open before the guard closes it\n"
     "                    (default 20)\n"
+    "  --expect KIND=VERDICT,...  the verdict each kind is known to give: a match\n"
+    "                    passes, a difference fails\n"
+    "  --expect-file FILE take them from FILE's first line whose pattern matches the\n"
+    "                    platform's version, its survey.KIND items (see expectations.txt)\n"
     "\n"
     "Exit status: 0 nothing held the capture while a modal ran, 1 something did,\n"
-    "2 a usage error or a kind that could not be judged.\n";
+    "2 a usage error or a kind that could not be judged. With expectations: 0 every\n"
+    "kind gave its expected verdict, 1 one did not (a regression or a fix).\n";
 
 static std::string KindNames()
 {
@@ -54,6 +60,13 @@ static std::string ParseSeconds(const std::string &text, UINT &limitMs)
     return "";
 }
 
+static std::string ParseExpectations(const std::string &list, Expectations &expectations)
+{
+    std::string error;
+    ParseExpectList(list, SURVEY_VOCABULARY, &expectations, &error);
+    return error.empty() ? "" : "--expect: " + error;
+}
+
 Options ParseOptions(const std::vector<std::string> &args)
 {
     Options options;
@@ -66,12 +79,19 @@ Options ParseOptions(const std::vector<std::string> &args)
             options.json = true;
         else if (arg == "--strict")
             options.strict = true;
-        else if ((arg == "--only" || arg == "--timeout") && !hasValue)
+        else if ((arg == "--only" || arg == "--timeout" || arg == "--expect" ||
+                  arg == "--expect-file") && !hasValue)
             options.error = arg + " needs a value; see --help";
         else if (arg == "--only")
             options.error = ParseKinds(args[++i], options.kinds);
         else if (arg == "--timeout")
             options.error = ParseSeconds(args[++i], options.limitMs);
+        else if (arg == "--expect")
+            options.error = ParseExpectations(args[++i], options.expectations);
+        else if (arg == "--expect-file" && args[++i].empty())
+            options.error = "--expect-file takes a file name";
+        else if (arg == "--expect-file")
+            options.expectFile = args[i];
         else
             options.error = "unknown argument \"" + arg + "\"; see --help";
     }

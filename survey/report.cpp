@@ -49,7 +49,8 @@ static std::string VerdictText(const Row &row)
         text += " (after a box \"" + row.box + "\")";
     if (row.guarded)
         text += " (closed by the guard)";
-    return text;
+    std::string note = ExpectationNote(row.expected, row.comparison);
+    return note.empty() ? text : text + " [" + note + "]";
 }
 
 static std::string Cell(const std::string &text, size_t width)
@@ -76,13 +77,26 @@ static std::string HolderJson(const Holder &holder)
            ", \"class\": " + JsonStringOrNull(holder.className) + "}";
 }
 
+// The members "expected", "matches", "change" and "note", after a comma.
+static std::string ExpectationJson(const Row &row)
+{
+    const char *change = ChangeName(row.comparison.outcome);
+    std::string matches = row.expected.empty()                          ? "null"
+                          : row.comparison.outcome == OUTCOME_MATCHES ? "true"
+                                                                        : "false";
+    return ", \"expected\": " + JsonStringOrNull(row.expected) + ", \"matches\": " + matches +
+           ", \"change\": " + JsonStringOrNull(change ? change : "") +
+           ", \"note\": " + JsonStringOrNull(ExpectationNote(row.expected, row.comparison));
+}
+
 static std::string RowJson(const Row &row)
 {
     return "{\"kind\": " + JsonString(row.kind) + ", \"init\": " + HolderJson(row.init) +
            ", \"running\": " + HolderJson(row.running) + ", \"after\": " + HolderJson(row.after) +
            ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
            ", \"error\": " + (row.error ? JsonString(Hex(row.error)) : "null") +
-           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") + "}";
+           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") +
+           ExpectationJson(row) + "}";
 }
 
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)
