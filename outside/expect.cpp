@@ -273,6 +273,16 @@ Comparison Compare(const std::string &verdict, const std::string &expected, Outc
     return {OUTCOME_REGRESSION, was + ", got " + Upper(verdict)};
 }
 
+std::string ExpectationNote(const std::string &expected, const Comparison &comparison)
+{
+    if (expected.empty())
+        return "";
+    if (comparison.outcome == OUTCOME_MATCHES)
+        return "as expected: " + expected;
+    const char *change = ChangeName(comparison.outcome);
+    return (change ? change : "not judged") + (": " + comparison.reason);
+}
+
 bool Passes(Outcome outcome)
 {
     return outcome == OUTCOME_PASSED || outcome == OUTCOME_MATCHES;

@@ -72,6 +72,10 @@ struct Comparison {
 // nothing is expected (an empty expected).
 Comparison Compare(const std::string &verdict, const std::string &expected, Outcome plain);
 
+// For people: "as expected: held", "regression: expected released, got
+// HELD"; empty where nothing was expected.
+std::string ExpectationNote(const std::string &expected, const Comparison &comparison);
+
 // Whether the result counts as passing in CI formats: TAP's ok, JUnit
 // without a failure.
 bool Passes(Outcome outcome);

@@ -105,6 +105,20 @@ TEST(StatusTest, OnlyMatchesAndPlainPassesPassInCiFormats)
     EXPECT_EQ(ChangeName(OUTCOME_FAILED), nullptr);
 }
 
+// The note names the kind of change, or a match, for every format to show.
+TEST(StatusTest, TheNoteSaysWhetherItIsAMatchARegressionOrAFix)
+{
+    EXPECT_EQ(ExpectationNote("", Compare("held", "", OUTCOME_FAILED)), "");
+    EXPECT_EQ(ExpectationNote("held", Compare("held", "held", OUTCOME_FAILED)), "as expected: held");
+    EXPECT_EQ(ExpectationNote("released", Compare("held", "released", OUTCOME_FAILED)),
+              "regression: expected released, got HELD");
+    EXPECT_EQ(ExpectationNote("held", Compare("released", "held", OUTCOME_PASSED)),
+              "fix: expected held, got released: the platform now releases the capture here; "
+              "update the expectation");
+    EXPECT_EQ(ExpectationNote("held", Compare("not_judged", "held", OUTCOME_UNJUDGED)),
+              "not judged: expected held, but it could not be judged");
+}
+
 TEST(ExpectListTest, TakesTheProgramsOwnKeysAndVerdicts)
 {
     Expectations expectations;
