@@ -49,7 +49,10 @@ static std::string VerdictText(const Row &row)
         text += " (after a box \"" + row.box + "\")";
     if (row.guarded)
         text += " (closed by the guard)";
-    std::string note = ExpectationNote(row.expected, row.comparison);
+    // The verdict is already there: a match needs no more words.
+    std::string note = row.comparison.outcome == OUTCOME_MATCHES
+                           ? "as expected"
+                           : ExpectationNote(row.expected, row.comparison);
     return note.empty() ? text : text + " [" + note + "]";
 }
 
