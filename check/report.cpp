@@ -71,16 +71,10 @@ std::string TextReport(const Report &report)
 static std::string JsonProbe(const ProbeResult &result)
 {
     const ProbeVerdict &probe = result.verdict;
-    const char *change = ChangeName(result.comparison.outcome);
-    std::string matches = result.expected.empty()                         ? "null"
-                          : result.comparison.outcome == OUTCOME_MATCHES ? "true"
-                                                                           : "false";
     return std::string("{\"verdict\": ") + JsonString(VerdictName(probe.verdict)) +
            ", \"holder\": " + JsonStringOrNull(probe.holder) +
-           ", \"reason\": " + JsonStringOrNull(probe.reason) +
-           ", \"expected\": " + JsonStringOrNull(result.expected) + ", \"matches\": " + matches +
-           ", \"change\": " + JsonStringOrNull(change ? change : "") +
-           ", \"note\": " + JsonStringOrNull(ExpectationNote(result)) + "}";
+           ", \"reason\": " + JsonStringOrNull(probe.reason) + ", " +
+           ExpectationJsonMembers(result.expected, result.comparison) + "}";
 }
 
 std::string JsonReport(const Report &report)

@@ -1,4 +1,5 @@
 #include "outside/expect.h"
+#include "outside/json.h"
 
 #include <algorithm>
 #include <string.h>
@@ -281,6 +282,17 @@ std::string ExpectationNote(const std::string &expected, const Comparison &compa
         return "as expected: " + expected;
     const char *change = ChangeName(comparison.outcome);
     return (change ? change : "not judged") + (": " + comparison.reason);
+}
+
+std::string ExpectationJsonMembers(const std::string &expected, const Comparison &comparison)
+{
+    const char *change = ChangeName(comparison.outcome);
+    std::string matches = expected.empty()                             ? "null"
+                          : comparison.outcome == OUTCOME_MATCHES ? "true"
+                                                                  : "false";
+    return "\"expected\": " + JsonStringOrNull(expected) + ", \"matches\": " + matches +
+           ", \"change\": " + JsonStringOrNull(change ? change : "") +
+           ", \"note\": " + JsonStringOrNull(ExpectationNote(expected, comparison));
 }
 
 bool Passes(Outcome outcome)

@@ -76,6 +76,10 @@ Comparison Compare(const std::string &verdict, const std::string &expected, Outc
 // HELD"; empty where nothing was expected.
 std::string ExpectationNote(const std::string &expected, const Comparison &comparison);
 
+// The JSON members "expected", "matches", "change" and "note", without
+// braces; null where nothing was expected.
+std::string ExpectationJsonMembers(const std::string &expected, const Comparison &comparison);
+
 // Whether the result counts as passing in CI formats: TAP's ok, JUnit
 // without a failure.
 bool Passes(Outcome outcome);

@@ -80,18 +80,6 @@ static std::string HolderJson(const Holder &holder)
            ", \"class\": " + JsonStringOrNull(holder.className) + "}";
 }
 
-// The members "expected", "matches", "change" and "note", after a comma.
-static std::string ExpectationJson(const Row &row)
-{
-    const char *change = ChangeName(row.comparison.outcome);
-    std::string matches = row.expected.empty()                          ? "null"
-                          : row.comparison.outcome == OUTCOME_MATCHES ? "true"
-                                                                        : "false";
-    return ", \"expected\": " + JsonStringOrNull(row.expected) + ", \"matches\": " + matches +
-           ", \"change\": " + JsonStringOrNull(change ? change : "") +
-           ", \"note\": " + JsonStringOrNull(ExpectationNote(row.expected, row.comparison));
-}
-
 static std::string RowJson(const Row &row)
 {
     return "{\"kind\": " + JsonString(row.kind) + ", \"init\": " + HolderJson(row.init) +
@@ -99,7 +87,7 @@ static std::string RowJson(const Row &row)
            ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
            ", \"error\": " + (row.error ? JsonString(Hex(row.error)) : "null") +
            ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") +
-           ExpectationJson(row) + "}";
+           ", " + ExpectationJsonMembers(row.expected, row.comparison) + "}";
 }
 
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)

@@ -119,6 +119,20 @@ TEST(StatusTest, TheNoteSaysWhetherItIsAMatchARegressionOrAFix)
               "not judged: expected held, but it could not be judged");
 }
 
+TEST(StatusTest, TheJsonTellsExpectedMatchesAndChange)
+{
+    EXPECT_EQ(ExpectationJsonMembers("", Compare("held", "", OUTCOME_FAILED)),
+              "\"expected\": null, \"matches\": null, \"change\": null, \"note\": null");
+    EXPECT_EQ(ExpectationJsonMembers("held", Compare("held", "held", OUTCOME_FAILED)),
+              "\"expected\": \"held\", \"matches\": true, \"change\": null, \"note\": \"as expected: held\"");
+    EXPECT_EQ(ExpectationJsonMembers("released", Compare("held", "released", OUTCOME_FAILED)),
+              "\"expected\": \"released\", \"matches\": false, \"change\": \"regression\", "
+              "\"note\": \"regression: expected released, got HELD\"");
+    EXPECT_EQ(ExpectationJsonMembers("held", Compare("not_judged", "held", OUTCOME_UNJUDGED)),
+              "\"expected\": \"held\", \"matches\": false, \"change\": null, "
+              "\"note\": \"not judged: expected held, but it could not be judged\"");
+}
+
 TEST(ExpectListTest, TakesTheProgramsOwnKeysAndVerdicts)
 {
     Expectations expectations;
