@@ -97,20 +97,3 @@ Row RunBracket(const Kind &kind, UINT limitMs)
     row.verdict = Judge(row);
     return row;
 }
-
-// A modal that returned without ever initialising was not shown; one the
-// guard had to close, or that closed before its loop ran, is not judged.
-Verdict Judge(const Row &row)
-{
-    switch (row.running.kind) {
-    case HOLDER_UNSEEN:
-        return row.init.kind == HOLDER_UNSEEN && !row.guarded ? NOT_SHOWN : NOT_JUDGED;
-    case HOLDER_OURS:
-        return HELD;
-    case HOLDER_OTHER:
-        return TAKEN;
-    case HOLDER_NOBODY:
-        break;
-    }
-    return row.init.kind == HOLDER_OURS ? RELEASED_LATE : RELEASED;
-}

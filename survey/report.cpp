@@ -1,5 +1,4 @@
-// The survey's output: a table for people, one JSON object for machines,
-// and the exit status.
+// The survey's output: a table for people, one JSON object for machines.
 #include "survey/survey.h"
 #include "outside/json.h"
 
@@ -96,16 +95,4 @@ std::string JsonText(const std::vector<Row> &rows, const std::string &provenance
     for (size_t i = 0; i < rows.size(); i++)
         text += (i ? ", " : "") + RowJson(rows[i]);
     return text + "]}";
-}
-
-int SurveyStatus(const std::vector<Row> &rows, bool strict)
-{
-    int status = 0;
-    for (const Row &row : rows) {
-        if (row.verdict == NOT_JUDGED)
-            return 2;
-        if (row.verdict == HELD || (strict && row.verdict == RELEASED_LATE))
-            status = 1;
-    }
-    return status;
 }

@@ -65,17 +65,18 @@ void CloseModalsOf(DWORD threadId);
 HWND VisibleDialogOf(DWORD threadId);
 
 Holder CurrentHolder();
+
+// The judgement (judge.cpp): the row's verdict from its checkpoints, and
+// the exit status of a survey: 0 nothing held when running, 1 something
+// held (strict: or released late), 2 a kind that could not be judged.
 Verdict Judge(const Row &row);
+int SurveyStatus(const std::vector<Row> &rows, bool strict);
 
 // Output.
 std::string HolderText(const Holder &holder);
 const char *VerdictName(Verdict verdict);
 std::string TableText(const std::vector<Row> &rows);
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers);
-
-// Exit status of a survey: 0 nothing held when running, 1 something held
-// (strict: or released late), 2 a kind that could not be judged.
-int SurveyStatus(const std::vector<Row> &rows, bool strict);
 
 // Compares each row with what is expected of its kind (by the survey's own
 // rule where nothing is) and returns the status of them all.

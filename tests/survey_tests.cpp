@@ -99,6 +99,7 @@ LRESULT CALLBACK ForceAtTimer(int code, WPARAM wParam, LPARAM lParam)
     MSG *msg = (MSG *)lParam;
     if (msg->message == WM_TIMER && !msg->hwnd) {
         Force(g_forced.running);
+        NoteInit(); // too late: only the first init counts
         if (g_swallowTimer)
             msg->message = WM_NULL;
     }
@@ -132,10 +133,8 @@ TEST_F(ForcedBracketTest, EachCheckpointRecordsWhoHoldsTheCaptureThen)
         Forced forced;
         const char *cells;
     } cases[] = {
-        {{HOLDER_NOBODY, HOLDER_NOBODY, HOLDER_NOBODY}, "nobody|nobody|nobody|released"},
-        {{HOLDER_OURS, HOLDER_NOBODY, HOLDER_OURS}, "holder|nobody|holder|released_late"},
-        {{HOLDER_NOBODY, HOLDER_OURS, HOLDER_NOBODY}, "nobody|holder|nobody|held"},
-        {{HOLDER_OURS, HOLDER_OTHER, HOLDER_OTHER}, "holder|other Static|other Static|taken"},
+        {{HOLDER_OURS, HOLDER_NOBODY, HOLDER_OTHER}, "holder|nobody|other Static|released_late"},
+        {{HOLDER_NOBODY, HOLDER_OTHER, HOLDER_OURS}, "nobody|other Static|holder|taken"},
     };
     for (const auto &c : cases) {
         g_forced = c.forced;
@@ -226,20 +225,53 @@ TEST(SurveyOutputTest, JsonHasOneEntryPerKindWithNullsForWhatWasNotSeen)
               "\"guarded\": false}]}");
 }
 
-TEST(SurveyOutputTest, StatusCountsHeldLateOnlyWhenStrictAndUnjudgedAboveAll)
+// The judgement, without windows.
+TEST(SurveyJudgementTest, VerdictFollowsTheCheckpoints)
 {
-    auto rows = [](std::initializer_list<Verdict> verdicts) {
-        std::vector<Row> list;
-        for (Verdict verdict : verdicts) {
-            list.emplace_back();
-            list.back().verdict = verdict;
-        }
-        return list;
+    const HolderKind U = HOLDER_UNSEEN, N = HOLDER_NOBODY, O = HOLDER_OURS, X = HOLDER_OTHER;
+    const struct {
+        HolderKind init, running, after;
+        bool guarded;
+        Verdict verdict;
+    } cases[] = {
+        {U, U, N, false, NOT_SHOWN}, {U, U, N, true, NOT_JUDGED},    {O, U, N, false, NOT_JUDGED},
+        {O, U, O, true, NOT_JUDGED}, {O, O, N, false, HELD},         {N, O, O, true, HELD},
+        {O, X, X, false, TAKEN},     {X, X, N, false, TAKEN},        {N, N, N, false, RELEASED},
+        {X, N, N, false, RELEASED},  {N, N, O, true, RELEASED},      {O, N, N, false, RELEASED_LATE},
+        {O, N, O, true, RELEASED_LATE},
     };
-    EXPECT_EQ(SurveyStatus(rows({RELEASED, TAKEN, NOT_SHOWN, RELEASED_LATE}), false), 0);
-    EXPECT_EQ(SurveyStatus(rows({RELEASED, RELEASED_LATE}), true), 1);
-    EXPECT_EQ(SurveyStatus(rows({HELD, RELEASED}), false), 1);
-    EXPECT_EQ(SurveyStatus(rows({HELD, NOT_JUDGED}), false), 2);
+    for (const auto &c : cases) {
+        Row row;
+        row.init.kind = c.init, row.running.kind = c.running, row.after.kind = c.after;
+        row.guarded = c.guarded;
+        EXPECT_EQ(VerdictName(Judge(row)), std::string(VerdictName(c.verdict)))
+            << c.init << c.running << c.after << " guarded " << c.guarded;
+    }
+}
+
+std::vector<Row> Rows(const std::vector<Verdict> &verdicts)
+{
+    std::vector<Row> rows(verdicts.size());
+    for (size_t i = 0; i < rows.size(); i++)
+        rows[i].verdict = verdicts[i];
+    return rows;
+}
+
+TEST(SurveyJudgementTest, StatusIsTheWorstVerdictWithLateReleasesOnlyWhenStrict)
+{
+    const struct {
+        std::vector<Verdict> verdicts;
+        int lax, strict;
+    } cases[] = {
+        {{}, 0, 0},           {{RELEASED}, 0, 0},           {{RELEASED_LATE}, 0, 1},
+        {{HELD}, 1, 1},       {{TAKEN}, 0, 0},              {{NOT_SHOWN}, 0, 0},
+        {{NOT_JUDGED}, 2, 2}, {{HELD, RELEASED}, 1, 1},     {{RELEASED_LATE, TAKEN}, 0, 1},
+        {{NOT_JUDGED, HELD}, 2, 2}, {{RELEASED_LATE, NOT_JUDGED}, 2, 2},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(SurveyStatus(Rows(c.verdicts), false), c.lax) << ::testing::PrintToString(c.verdicts);
+        EXPECT_EQ(SurveyStatus(Rows(c.verdicts), true), c.strict) << ::testing::PrintToString(c.verdicts);
+    }
 }
 
 TEST(SurveyOptionsTest, OnlyKeepsTheOrderGivenAndEveryMistakeSaysWhatToDo)

@@ -82,4 +82,19 @@ TEST(VerdictLinesTest, AreThePanesLinesWithoutTheirBreaks)
     EXPECT_EQ(judgement.lines.back(), "Wnd with capture:00000000");
 }
 
+TEST(FontProbeStartedTest, OnlyTheNewestRunsHeadersCount)
+{
+    const std::string openOnly = "Testing GetOpenFileName\r\nWnd with capture:0001005e\r\n";
+    const struct {
+        std::string log;
+        bool started;
+    } cases[] = {
+        {"", false}, {openOnly, false}, {HELD_RUN + HELD_RUN, true},
+        {HELD_RUN + openOnly, false},                 // the Font header is an older run's
+        {From(HELD_RUN, "Testing ChooseFont"), true}, // the Open header trimmed away
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FontProbeStarted(c.log), c.started) << c.log;
+}
+
 } // namespace
