@@ -14,20 +14,22 @@ version_label() {
             else
                 echo "$(. /etc/os-release && echo "${NAME%% *} ${VERSION_ID:-?}") (host)"
             fi ;;
+        bullseye) echo "Debian 11" ;;
         trixie) echo "Debian 13" ;;
         sid) echo "Debian unstable" ;;
     esac
 }
 
 # The build folder's lock (descriptor 9) stays with this script, not with
-# a server that outlives a command.
+# a server that outlives a command. Bounded as in_root is; a program that
+# waits for input gets none.
 on_version() {
     local version=$1
     shift
     if [ "$version" = host ]; then
-        "$@" 9>&-
+        bounded "$@" 9>&- </dev/null
     else
-        in_root "$version" "$@" 9>&-
+        in_root "$version" "$@" 9>&- </dev/null
     fi
 }
 
@@ -66,23 +68,25 @@ on_server() {
 
 # A new prefix remembers the Windows version it reports by default, so that
 # the configurations that do not set one can set it back, and the platform
-# that made it: the host's prefix is made anew for another platform.
+# that made it: the host's prefix is made anew for another platform. The
+# version is read from the new prefix's registry: 5.0's "winecfg -v" would
+# open its window and wait.
 ensure_prefix() {
-    local version=$1 dir="$MATRIX/$1" platform
+    local version=$1 dir="$MATRIX/$1" platform windows
     platform=$(version_loader "$version" 64)
     [ -f "$dir/default-windows" ] && [ "$(cat "$dir/platform" 2>/dev/null)" = "$platform" ] && return 0
     progress "creating the $version prefix in $dir/prefix (once per platform, about 20 s)"
     rm -rf "$dir"
     mkdir -p "$dir"
     echo "$platform" >"$dir/platform"
-    on_wine "$version" 64 wineboot --init >/dev/null 2>&1 ||
-        step_failed "creating the $version prefix" "see that $version's platform runs: $(version_loader "$version" 64) --version"
-    # 8.0 prints it on standard output, 10.0 on standard error.
-    on_wine "$version" 64 winecfg -v 2>&1 | tr -d "\r" | grep -E "^[a-z0-9]+$" >"$dir/default-windows.partial" || true
+    run_stoppable on_wine "$version" 64 wineboot --init >"$dir/wineboot.log" 2>&1 ||
+        step_failed "creating the $version prefix" "see $dir/wineboot.log, and that $version's platform runs: $(version_loader "$version" 64) --version"
+    # The server writes the registry out when it stops.
     stop_version_server "$version"
-    [ -s "$dir/default-windows.partial" ] ||
-        step_failed "reading $version's default Windows version" "remove $dir and run again"
-    mv "$dir/default-windows.partial" "$dir/default-windows"
+    windows=$(registry_windows <"$dir/prefix/system.reg")
+    [ -n "$windows" ] ||
+        step_failed "reading $version's default Windows version" "$dir/prefix/system.reg names none; remove $dir and run again"
+    echo "$windows" >"$dir/default-windows"
 }
 
 default_windows() {
@@ -103,19 +107,18 @@ stop_version_server() {
 }
 
 # Whether this version runs 32-bit programs here, found by running one:
-# empty if it does, else the reason it does not.
+# empty if it does, else the reason it does not. A program that started and
+# failed anyway (the platform has its bad moments) rules out no cell: each
+# cell then tells its own result.
 why_no_32bit() {
     local output status=0
-    output=$(on_wine "$1" 32 "$BUILD/i686/bin/check.exe" --version 2>&1 </dev/null) || status=$?
+    output=$(PLATFORM_LIMIT=60 on_wine "$1" 32 "$BUILD/i686/bin/check.exe" --version 2>&1) || status=$?
     case "$output" in
         check*) return 0 ;;
     esac
-    if [ $status -gt 128 ] && [ $status -lt 160 ]; then
-        output="it was killed by SIG$(kill -l $((status - 128)))"
-    else
-        output=$(printf '%s\n' "$output" | tr -d '\r' | grep -v '^$' | head -1)
-        # The loader's own words are enough; the path before them is known.
-        output=${output##*: }
-    fi
-    echo "32-bit programs do not start here (${output:-they print nothing})"
+    cannot_start "$status" || return 0
+    output=$(printf '%s\n' "$output" | tr -d '\r' | grep -v '^$' | head -1)
+    # The loader's own words are enough; the path before them is known.
+    output=${output##*: }
+    echo "32-bit programs do not start here: $(ended_how "$status" 60 "${output:-it printed nothing}")"
 }

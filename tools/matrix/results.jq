@@ -1,0 +1,40 @@
+# What the matrix's reports share: the words for verdicts and holders, a
+# cell's results by name, and text made safe to print. Every string here
+# comes from the programs under test, so none is printed unescaped.
+
+# Control and format characters (escapes, bidi overrides) would act on the
+# terminal; a "|" would split a Markdown cell.
+def safe: tostring | gsub("[\\p{Cc}\\p{Cf}]"; "?");
+def safe_cell: safe | gsub("\\|"; "\\|");
+
+def verdict_text: {"released": "released", "held": "HELD", "not_judged": "not judged"}[. // ""] // "?";
+
+# "holder", "nobody", "other CLASS", or "-" where the checkpoint never came.
+def holder_text: if . == null then "-" else .holder + (if .class == null then "" else " " + .class end) end;
+def holders_text: [.init, .running, .after] | map(holder_text) | join(" → ");
+
+def cell_name: "\(.release), \(.bitness)-bit, \(.config)";
+
+# A cell's results as [name, verdict] pairs: the two dialogs, then each
+# survey kind, in the order the programs gave them.
+def results:
+    (if .check == null then [] else
+        [["Open dialog", (.check.openFile.verdict | verdict_text)],
+         ["Font dialog", (.check.chooseFont.verdict | verdict_text)]] end)
+    + (if (.survey // null) == null then [] else
+        [.survey.kinds[]? | ["survey \(.kind)", (.verdict // "?")]] end)
+    | map(map(safe));
+
+# One value for many cells: the value when they agree, else each value with
+# its count, in a fixed order.
+def summary: unique as $values
+    | if ($values | length) == 1 then $values[0]
+      else . as $all | "mixed: " + ($values | map(. as $v | "\($v) ×\($all | map(select(. == $v)) | length)") | join(", ")) end;
+
+# A version's name with the platform it ran, such as "Debian 11 (5.0.3)".
+def version_name($cells): .release as $release
+    | ([$cells[] | select(.release == $release) | .check.platform.version // empty] | first) as $platform
+    | if $platform == null then $release
+      elif $release | endswith(")") then $release[:-1] + ", \($platform))"
+      else $release + " (\($platform))" end
+    | safe;
