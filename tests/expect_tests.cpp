@@ -284,8 +284,8 @@ std::string ShippedFile()
     return text;
 }
 
-// Every version the matrix knows has its line, with both probes; where the
-// survey was measured in full, every kind.
+// Every version the matrix knows has its line, with both probes and every
+// kind of the survey.
 TEST(ShippedFileTest, ParsesAndCoversEveryKnownVersion)
 {
     std::string text = ShippedFile();
@@ -297,10 +297,8 @@ TEST(ShippedFileTest, ParsesAndCoversEveryKnownVersion)
         const ExpectLine *line = LineFor(lines, version);
         ASSERT_NE(line, nullptr) << version;
         EXPECT_EQ(ExpectationsOf(*line, CHECK_VOCABULARY).size(), 2u) << version;
-        if (std::string(version) != "5.0.3") {
-            EXPECT_EQ(ExpectationsOf(*line, SURVEY_VOCABULARY).size(), SURVEY_VOCABULARY.keys.size())
-                << version;
-        }
+        EXPECT_EQ(ExpectationsOf(*line, SURVEY_VOCABULARY).size(), SURVEY_VOCABULARY.keys.size())
+            << version;
     }
 }
 
