@@ -1,12 +1,14 @@
 // The checker: starts TEST.exe, waits for its finished log, reads it from
 // outside, closes the program as a user would and judges the platform.
 // Exit status: 0 both dialogs released the capture, 1 at least one held
-// it, 2 (or --unjudged-status) the run could not be judged.
+// it, 2 (or --unjudged-status) the run could not be judged. Where a probe's
+// verdict is expected, giving it passes and any other verdict fails.
 #include "check/checkrun.h"
 #include "check/options.h"
 #include "check/report.h"
 #include "check/results.h"
 #include "outside/escape.h"
+#include "outside/expectfile.h"
 #include "outside/files.h"
 #include "outside/text.h"
 #include "outside/version.h"
@@ -89,7 +91,7 @@ static int UsageError(const Options &options, const std::string &error)
     run.error = error + "; see check --help";
     Judgement judgement = Judge(run);
     Provenance provenance = ReadProvenance();
-    std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe);
+    std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
     Report report = {options, run, judgement.lines, probes, provenance, STATUS_USAGE};
     if (options.format != OUTPUT_TEXT)
         fputs(Render(options.format, report).c_str(), stdout);
@@ -118,12 +120,18 @@ int wmain(int argc, wchar_t **argv)
     case PARSE_RUN:
         break;
     }
+    // The file's line depends on the platform, so it is read only once the
+    // command line is known to be right.
+    Expectations listed = options.expectations;
+    if (!LoadExpectations(options.expectFile, ReadProvenance().version, CHECK_VOCABULARY, listed,
+                          &options.expectations, &error))
+        return UsageError(options, error);
 
     Run run;
     RunProgram(options, &run);
     Provenance provenance = ReadProvenance();
     Judgement judgement = Judge(run);
-    std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe);
+    std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
     Report report = {options, run, judgement.lines, probes, provenance,
                      RunStatus(probes, !run.error.empty(), options.unjudgedStatus)};
     WriteReportFiles(&report, &run);

@@ -22,11 +22,17 @@ const char *Usage()
            "  --screenshot FILE.png   save a PNG of the main window with the finished log\n"
            "  --probe open|font|both  which dialog decides the exit status (default both)\n"
            "  --unjudged-status N     exit status when the run cannot be judged (default 2)\n"
+           "  --expect open=V,font=V  the verdict (released, held, not_judged) each probe is\n"
+           "                          known to give: a match passes, a difference fails\n"
+           "  --expect-file FILE      take them from FILE's first line whose pattern matches\n"
+           "                          the platform's version (see expectations.txt)\n"
            "  --version               print the checker's version\n"
            "  --help, -h, /?          print this help\n"
            "\n"
            "Exit status: 0 the capture was released, 1 it was held, 2 (or N) the run\n"
-           "could not be judged or a report file could not be written, 2 a wrong argument.\n";
+           "could not be judged or a report file could not be written, 2 a wrong argument.\n"
+           "With expectations: 0 every probe that counts gave its expected verdict, 1 one\n"
+           "did not (a regression or a fix).\n";
 }
 
 const char *ProbeName(ProbeChoice probe)
@@ -109,6 +115,13 @@ static std::vector<OptionSpec> Specs(Options *options)
              options->unjudgedStatus = (int)status;
              return std::string();
          }},
+        {"--expect", VALUE_REQUIRED, [=](const std::string &value) {
+             std::string error;
+             if (!ParseExpectList(value, CHECK_VOCABULARY, &options->expectations, &error))
+                 return "--expect: " + error;
+             return std::string();
+         }},
+        FileOption("--expect-file", &options->expectFile),
     };
 }
 

@@ -3,6 +3,7 @@
 #define CHECK_OPTIONS_H
 
 #include "outside/commandline.h"
+#include "outside/expect.h"
 
 #include <string>
 
@@ -20,6 +21,8 @@ struct Options {
     std::wstring json, tap, junit;     // report files; empty for none
     ProbeChoice probe = PROBE_BOTH;    // which probes decide the status
     int unjudgedStatus = STATUS_NOT_JUDGED;
+    Expectations expectations; // from --expect, then with the file's line under them
+    std::wstring expectFile;   // empty for none
 };
 
 // On PARSE_ERROR, error names the argument that was wrong. The output

@@ -58,9 +58,12 @@ std::string TextReport(const Report &report)
                 out += Visible(line) + "\n";
             out += "\n";
         }
-        for (const ProbeResult &probe : report.probes)
+        for (const ProbeResult &probe : report.probes) {
             out += Format("%-31s", (std::string(probe.title) + ":").c_str()) +
                    Visible(Explain(probe)) + (probe.counted ? "" : " [not counted]") + "\n";
+            std::string note = ExpectationNote(probe);
+            out += note.empty() ? "" : "  " + note + "\n";
+        }
     }
     out += "platform: " + Visible(ProvenanceLine(report)) + "\n";
     if (run.ended)
@@ -71,11 +74,13 @@ std::string TextReport(const Report &report)
     return out;
 }
 
-static std::string JsonProbe(const ProbeVerdict &probe)
+static std::string JsonProbe(const ProbeResult &result)
 {
+    const ProbeVerdict &probe = result.verdict;
     return std::string("{\"verdict\": ") + JsonString(VerdictName(probe.verdict)) +
            ", \"holder\": " + JsonStringOrNull(probe.holder) +
-           ", \"reason\": " + JsonStringOrNull(probe.reason) + "}";
+           ", \"reason\": " + JsonStringOrNull(probe.reason) + ", " +
+           ExpectationJsonMembers(result.expected, result.comparison) + "}";
 }
 
 std::string JsonReport(const Report &report)
@@ -87,7 +92,7 @@ std::string JsonReport(const Report &report)
     std::string probes;
     for (const ProbeResult &probe : report.probes)
         probes += std::string(", ") + (probe.probe == PROBE_OPEN ? "\"openFile\": " : "\"chooseFont\": ") +
-                  JsonProbe(probe.verdict);
+                  JsonProbe(probe);
     return "{\"checker\": " + JsonString(TOOLS_VERSION) + ", \"program\": " + JsonString(run.program) +
            ", " + ProvenanceJsonMembers(report.provenance, run.bitness) +
            ", \"probe\": " + JsonString(ProbeName(report.options.probe)) +
@@ -107,6 +112,20 @@ static std::string YamlString(const std::string &text)
     return text.empty() ? "null" : JsonString(text);
 }
 
+// SKIP for a probe that does not count; TODO for a known result that is not
+// a pass, and for a pass that was not expected, which TAP readers call an
+// unexpected pass.
+static std::string TapDirective(const Report &report, const ProbeResult &probe)
+{
+    if (!probe.counted)
+        return Format(" # SKIP not counted with --probe %s", ProbeName(report.options.probe));
+    Outcome outcome = probe.comparison.outcome;
+    bool knownFailure = outcome == OUTCOME_MATCHES && probe.verdict.verdict != VERDICT_RELEASED;
+    if (knownFailure || outcome == OUTCOME_FIX)
+        return " # TODO expected: " + probe.expected;
+    return "";
+}
+
 std::string TapReport(const Report &report)
 {
     std::string out = "TAP version 13\n1..2\n";
@@ -116,11 +135,12 @@ std::string TapReport(const Report &report)
         bool ok = verdict.verdict == VERDICT_RELEASED;
         out += Format("%s %d - %s: %s", ok || !probe.counted ? "ok" : "not ok", ++number, probe.title,
                       VerdictName(verdict.verdict));
-        out += probe.counted ? "\n" : Format(" # SKIP not counted with --probe %s\n",
-                                             ProbeName(report.options.probe));
+        out += TapDirective(report, probe) + "\n";
         out += "  ---\n  verdict: " + std::string(VerdictName(verdict.verdict)) + "\n";
         out += "  holder: " + YamlString(verdict.holder) + "\n";
         out += "  reason: " + YamlString(verdict.reason) + "\n";
+        out += "  expected: " + YamlString(probe.expected) + "\n";
+        out += "  note: " + YamlString(ExpectationNote(probe)) + "\n";
         out += "  ...\n";
     }
     if (!report.run.error.empty())
@@ -129,17 +149,26 @@ std::string TapReport(const Report &report)
     return out;
 }
 
+// A known result passes, with what was expected as a property; a
+// difference from it fails, named as a regression or a fix.
 static std::string JUnitCase(const Report &report, const ProbeResult &probe, const std::string &suite)
 {
-    const ProbeVerdict &verdict = probe.verdict;
     std::string out = "    <testcase classname=\"" + suite + "\" name=\"" + XmlText(probe.title) + "\">";
+    if (!probe.expected.empty())
+        out += "<properties><property name=\"expected\" value=\"" + XmlText(probe.expected) +
+               "\"/></properties>";
     std::string explained = XmlText(Explain(probe));
+    Outcome outcome = probe.comparison.outcome;
+    const char *change = ChangeName(outcome);
     if (!probe.counted)
         out += "<skipped message=\"not counted with --probe " +
                std::string(ProbeName(report.options.probe)) + "\"/>";
-    else if (verdict.verdict == VERDICT_HELD)
+    else if (change)
+        out += "<failure type=\"" + std::string(change) + "\" message=\"" +
+               XmlText(ExpectationNote(probe)) + "\">" + explained + "</failure>";
+    else if (outcome == OUTCOME_FAILED)
         out += "<failure type=\"held\" message=\"" + explained + "\">" + explained + "</failure>";
-    else if (verdict.verdict == VERDICT_NOT_JUDGED)
+    else if (outcome == OUTCOME_UNJUDGED)
         out += "<error type=\"not_judged\" message=\"" + explained + "\">" + explained + "</error>";
     return out + "</testcase>\n";
 }
@@ -154,9 +183,10 @@ std::string JUnitReport(const Report &report)
     int failures = 0, errors = 0, skipped = 0;
     std::string cases;
     for (const ProbeResult &probe : report.probes) {
+        Outcome outcome = probe.comparison.outcome;
         skipped += !probe.counted;
-        failures += probe.counted && probe.verdict.verdict == VERDICT_HELD;
-        errors += probe.counted && probe.verdict.verdict == VERDICT_NOT_JUDGED;
+        failures += probe.counted && !Passes(outcome) && outcome != OUTCOME_UNJUDGED;
+        errors += probe.counted && outcome == OUTCOME_UNJUDGED;
         cases += JUnitCase(report, probe, suite);
     }
     std::string log;

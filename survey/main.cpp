@@ -1,6 +1,7 @@
 // survey.exe: runs every kind of modal loop with the capture held by a
 // hidden window and prints who held it when.
 #include "survey/options.h"
+#include "outside/expectfile.h"
 #include "outside/json.h"
 #include "outside/provenance.h"
 #include "outside/version.h"
@@ -46,9 +47,21 @@ static void ReportStuckModal(const Row &row)
         rows.push_back(Row());
         rows.back().kind = g_options.kinds[i]->name;
     }
+    CompareWithExpected(&rows, g_options.expectations, g_options.strict);
     Print(rows, 2, "the " + row.kind + " modal did not close even after Cancel; run without it "
                    "(--only) or with a longer --timeout");
     ExitProcess(2);
+}
+
+// The command line's arguments are in the system's code page.
+static std::wstring AnsiWide(const std::string &text)
+{
+    if (text.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &out[0], size);
+    return out;
 }
 
 int main(int argc, char **argv)
@@ -72,6 +85,16 @@ int main(int argc, char **argv)
     case PARSE_RUN:
         break;
     }
+    // The file's line depends on the platform, so it is read only once the
+    // command line is known to be right.
+    std::string error;
+    Expectations listed = g_options.expectations;
+    if (!LoadExpectations(AnsiWide(g_options.expectFile), ReadProvenance().version, SURVEY_VOCABULARY,
+                          listed, &g_options.expectations, &error)) {
+        Print({}, 2, error);
+        fputs(USAGE, stderr);
+        return 2;
+    }
     if (!CreateSurveyWindows(GetModuleHandleA(NULL))) {
         Print({}, 2, "the survey's windows could not be created; run it on a desktop session");
         return 2;
@@ -81,7 +104,7 @@ int main(int argc, char **argv)
         g_rows.push_back(RunBracket(*kind, g_options.limitMs));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
-    int status = SurveyStatus(g_rows, g_options.strict);
+    int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
     Print(g_rows, status, "");
     return status;
 }

@@ -4,6 +4,7 @@ static const double MAX_TIMEOUT_SECONDS = 3600;
 
 const char USAGE[] =
     "usage: survey [--json] [--strict] [--only KIND,...] [--timeout SECONDS]\n"
+    "              [--expect KIND=VERDICT,...] [--expect-file FILE]\n"
     "\n"
     "Gives the mouse capture to a hidden window, runs each kind of modal loop\n"
     "owned by the main window, and reports who held the capture at the modal's\n"
@@ -15,11 +16,16 @@ const char USAGE[] =
     "  --only KIND,...   run only these kinds, in this order\n"
     "  --timeout SECONDS how long a modal may stay open before the guard closes it\n"
     "                    (default 20, above 0 and at most 3600)\n"
+    "  --expect KIND=VERDICT,...  the verdict each kind is known to give: a match\n"
+    "                    passes, a difference fails\n"
+    "  --expect-file FILE take them from FILE's first line whose pattern matches the\n"
+    "                    platform's version, its survey.KIND items (see expectations.txt)\n"
     "  --version         print the survey's version\n"
     "  --help, -h, /?    print this help\n"
     "\n"
     "Exit status: 0 nothing held the capture while a modal ran, 1 something did,\n"
-    "2 a usage error or a kind that could not be judged.\n";
+    "2 a usage error or a kind that could not be judged. With expectations: 0 every\n"
+    "kind gave its expected verdict, 1 one did not (a regression or a fix).\n";
 
 static std::string KindNames()
 {
@@ -55,6 +61,13 @@ static std::string ParseSeconds(const std::string &text, UINT &limitMs)
     return "";
 }
 
+static std::string ParseExpectations(const std::string &list, Expectations &expectations)
+{
+    std::string error;
+    ParseExpectList(list, SURVEY_VOCABULARY, &expectations, &error);
+    return error.empty() ? "" : "--expect: " + error;
+}
+
 Options ParseOptions(const std::vector<std::string> &args)
 {
     Options options;
@@ -64,6 +77,12 @@ Options ParseOptions(const std::vector<std::string> &args)
         {"--strict", VALUE_NONE, [o](const std::string &) { o->strict = true; return std::string(); }},
         {"--only", VALUE_REQUIRED, [o](const std::string &value) { return ParseKinds(value, o->kinds); }},
         {"--timeout", VALUE_REQUIRED, [o](const std::string &value) { return ParseSeconds(value, o->limitMs); }},
+        {"--expect", VALUE_REQUIRED,
+         [o](const std::string &value) { return ParseExpectations(value, o->expectations); }},
+        {"--expect-file", VALUE_REQUIRED, [o](const std::string &value) {
+             o->expectFile = value;
+             return value.empty() ? std::string("--expect-file takes a file name") : std::string();
+         }},
     };
     auto positional = [](const std::string &arg) {
         return "unexpected argument \"" + arg + "\": the survey takes options only";

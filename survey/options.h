@@ -12,6 +12,8 @@ struct Options {
     bool strict = false;
     UINT limitMs = 20000;            // per modal, before the guard closes it
     std::vector<const Kind *> kinds; // in the order given; all by default
+    Expectations expectations;       // from --expect
+    std::string expectFile;          // empty for none
     std::string error;               // a usage error, for people
 };
 

@@ -49,7 +49,11 @@ static std::string VerdictText(const Row &row)
         text += " (after a box \"" + Visible(row.box) + "\")";
     if (row.guarded)
         text += " (closed by the guard)";
-    return text;
+    // The verdict is already there: a match needs no more words.
+    std::string note = row.comparison.outcome == OUTCOME_MATCHES
+                           ? "as expected"
+                           : ExpectationNote(row.expected, row.comparison);
+    return note.empty() ? text : text + " [" + note + "]";
 }
 
 static std::string Cell(const std::string &text, size_t width)
@@ -82,7 +86,8 @@ static std::string RowJson(const Row &row)
            ", \"running\": " + HolderJson(row.running) + ", \"after\": " + HolderJson(row.after) +
            ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
            ", \"error\": " + (row.error || row.verdict == NOT_SHOWN ? JsonString(Hex(row.error)) : "null") +
-           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") + "}";
+           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") +
+           ", " + ExpectationJsonMembers(row.expected, row.comparison) + "}";
 }
 
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)
