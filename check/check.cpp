@@ -1,10 +1,15 @@
 // The checker: starts TEST.exe, waits for its finished log, reads it from
 // outside, closes the program as a user would and judges the platform.
 // Exit status: 0 both dialogs released the capture, 1 at least one held
-// it, 2 (or --unjudged-status) the run could not be judged.
+// it, 2 (or --unjudged-status) the run could not be judged. Where a probe's
+// verdict is expected, giving it passes and any other verdict fails.
 #include "check/checkrun.h"
 #include "check/options.h"
 #include "check/report.h"
+#include "check/results.h"
+#include "outside/escape.h"
+#include "outside/expectfile.h"
+#include "outside/files.h"
 #include "outside/text.h"
 #include "outside/version.h"
 
@@ -40,74 +45,58 @@ static Judgement Judge(const Run &run)
     return judgement;
 }
 
-// Only the chosen probes count; any of them not judged, or any error,
-// makes the whole run not judged, whatever another probe found.
-static int Status(const Options &options, const Run &run, const Judgement &judgement)
+static std::string Render(OutputFormat format, const Report &report)
 {
-    std::vector<Verdict> counted;
-    if (Counts(options.probe, PROBE_OPEN))
-        counted.push_back(judgement.openFile.verdict);
-    if (Counts(options.probe, PROBE_FONT))
-        counted.push_back(judgement.chooseFont.verdict);
-    bool held = false;
-    for (Verdict verdict : counted) {
-        if (verdict == VERDICT_NOT_JUDGED)
-            return options.unjudgedStatus;
-        held = held || verdict == VERDICT_HELD;
-    }
-    if (!run.error.empty())
-        return options.unjudgedStatus;
-    return held ? STATUS_HELD : STATUS_RELEASED;
-}
-
-static bool WriteFileText(const std::wstring &path, const std::string &text)
-{
-    FILE *file = _wfopen(path.c_str(), L"wb");
-    bool written = file && fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file && fclose(file) != 0)
-        written = false;
-    return written;
-}
-
-// The report in the format asked for. A wrong command line has no text
-// report: its error and the usage go to standard error alone.
-static void PrintReport(const Report &report, bool ran)
-{
-    switch (report.options.format) {
+    switch (format) {
     case OUTPUT_JSON:
-        fputs(JsonReport(report).c_str(), stdout);
-        break;
+        return JsonReport(report);
     case OUTPUT_TAP:
-        fputs(TapReport(report).c_str(), stdout);
-        break;
+        return TapReport(report);
     default:
-        if (ran)
-            fputs(TextReport(report).c_str(), stdout);
+        return TextReport(report);
     }
 }
 
-// A wrong command line still answers in the format asked for.
+// Every report file holds the same run and status. A file that cannot be
+// written is the run's error, so the files written before it are written
+// again to say so.
+static void WriteReportFiles(Report *report, Run *run)
+{
+    struct File {
+        const std::wstring &path;
+        std::string (*render)(const Report &);
+        bool failed;
+    } files[] = {{report->options.json, JsonReport, false},
+                 {report->options.tap, TapReport, false},
+                 {report->options.junit, JUnitReport, false}};
+    for (bool again = true; again;) {
+        again = false;
+        for (File &file : files) {
+            std::string why;
+            if (file.path.empty() || file.failed || WriteWholeFile(file.path, file.render(*report), &why))
+                continue;
+            file.failed = again = true;
+            run->error += (run->error.empty() ? "" : "; ") + std::string("the report file ") +
+                          Utf8(file.path) + " could not be written: " + why;
+            report->status = report->options.unjudgedStatus;
+        }
+    }
+}
+
+// A wrong command line still answers in the format asked for on standard
+// output, with no text report: its error and the usage go to standard error.
 static int UsageError(const Options &options, const std::string &error)
 {
     Run run;
     run.error = error + "; see check --help";
     Judgement judgement = Judge(run);
     Provenance provenance = ReadProvenance();
-    PrintReport({options, run, judgement, provenance, STATUS_USAGE}, false);
-    fprintf(stderr, "check: %s\n%s", error.c_str(), Usage());
+    std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
+    Report report = {options, run, judgement.lines, probes, provenance, STATUS_USAGE};
+    if (options.format != OUTPUT_TEXT)
+        fputs(Render(options.format, report).c_str(), stdout);
+    fprintf(stderr, "check: %s\n%s", Visible(error).c_str(), Usage());
     return STATUS_USAGE;
-}
-
-// A JUnit file asked for but not written leaves the run unjudged, and says
-// so in every report, not on standard error alone.
-static void WriteJUnit(Report *report, Run *run)
-{
-    const std::wstring &path = report->options.junit;
-    if (path.empty() || WriteFileText(path, JUnitReport(*report)))
-        return;
-    run->error += (run->error.empty() ? "" : "; ") + std::string("the JUnit file ") + Utf8(path) +
-                  " could not be written; check that its folder exists";
-    report->status = report->options.unjudgedStatus;
 }
 
 int wmain(int argc, wchar_t **argv)
@@ -131,18 +120,30 @@ int wmain(int argc, wchar_t **argv)
     case PARSE_RUN:
         break;
     }
+    // The file's line depends on the platform, so it is read only once the
+    // command line is known to be right.
+    Expectations listed = options.expectations;
+    if (!LoadExpectations(options.expectFile, ReadProvenance().version, CHECK_VOCABULARY, listed,
+                          &options.expectations, &error))
+        return UsageError(options, error);
 
     Run run;
     RunProgram(options, &run);
     Provenance provenance = ReadProvenance();
     Judgement judgement = Judge(run);
-    Report report = {options, run, judgement, provenance, Status(options, run, judgement)};
-    WriteJUnit(&report, &run);
-    PrintReport(report, true);
+    std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
+    Report report = {options, run, judgement.lines, probes, provenance,
+                     RunStatus(probes, !run.error.empty(), options.unjudgedStatus)};
+    WriteReportFiles(&report, &run);
+    fputs(Render(options.format, report).c_str(), stdout);
+    if (fflush(stdout) != 0) {
+        fprintf(stderr, "check: the report could not be written to standard output\n");
+        report.status = options.unjudgedStatus;
+    }
     if (!run.error.empty())
-        fprintf(stderr, "check: %s\n", run.error.c_str());
+        fprintf(stderr, "check: %s\n", Visible(run.error).c_str());
     if (!run.screenshotError.empty())
         fprintf(stderr, "check: the screenshot could not be written to %s: %s\n",
-                Utf8(options.screenshot).c_str(), run.screenshotError.c_str());
+                Visible(Utf8(options.screenshot)).c_str(), Visible(run.screenshotError).c_str());
     return report.status;
 }

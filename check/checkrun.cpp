@@ -1,4 +1,5 @@
 #include "check/checkrun.h"
+#include "outside/files.h"
 #include "outside/libraries.h"
 #include "outside/outside.h"
 #include "check/screenshot.h"
@@ -156,11 +157,8 @@ static void EndedEarlyError(Run *run)
 {
     if (Crashed(run->exitCode))
         run->error = "the program crashed before showing its main window: " + ExitText(run->exitCode);
-    else if (run->exitCode == 0)
-        run->error = "the program ended with exit code 0 before showing its main window, which it "
-                     "never does by itself: it was killed";
     else
-        run->error = "the program ended with exit code " + std::to_string(run->exitCode) +
+        run->error = "the program ended by itself with exit code " + std::to_string(run->exitCode) +
                      " before showing its main window";
     run->error += "; run it by hand to see why";
 }
@@ -196,6 +194,8 @@ static void TakeScreenshot(Watch *watch, HWND main)
     const std::wstring &path = watch->options.screenshot;
     if (!WaitUntilPainted(main, Bounded(ANSWER_MS, watch->hardEnd, MIN_ANSWER_MS)))
         run->screenshotError = "the program did not finish painting its window";
+    else if (!MakeFolderOf(path, &run->screenshotError))
+        return;
     else if (SaveWindowPng(main, path, &run->screenshotError))
         run->screenshot = Utf8(path);
 }

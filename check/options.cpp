@@ -1,9 +1,6 @@
 #include "check/options.h"
 #include "outside/text.h"
 
-#include <errno.h>
-#include <math.h>
-#include <stdlib.h>
 #include <windows.h>
 
 static const double MAX_TIMEOUT_SECONDS = 86400;
@@ -14,19 +11,28 @@ const char *Usage()
            "Runs TEST.exe (by default the one beside check.exe), reads its log and judges\n"
            "whether the platform released the mouse capture for its two dialogs.\n"
            "\n"
-           "  --json                  one JSON object on standard output\n"
-           "  --tap                   TAP version 13 on standard output\n"
-           "  --junit FILE            also write JUnit XML to FILE\n"
+           "  --json [FILE.json]      one JSON object on standard output, or in FILE\n"
+           "  --tap [FILE.tap]        TAP version 13 on standard output, or in FILE\n"
+           "  --junit FILE            JUnit XML in FILE\n"
+           "                          (--json=FILE and --tap=FILE take any file name; the\n"
+           "                          files and standard output report the same run)\n"
            "  --quiet                 text output: the verdicts without the log\n"
-           "  --timeout SECONDS       limit for the whole run (default 60, at most 86400)\n"
+           "  --timeout SECONDS       limit for the whole run (default 60, above 0 and at\n"
+           "                          most 86400)\n"
            "  --screenshot FILE.png   save a PNG of the main window with the finished log\n"
            "  --probe open|font|both  which dialog decides the exit status (default both)\n"
            "  --unjudged-status N     exit status when the run cannot be judged (default 2)\n"
+           "  --expect open=V,font=V  the verdict (released, held, not_judged) each probe is\n"
+           "                          known to give: a match passes, a difference fails\n"
+           "  --expect-file FILE      take them from FILE's first line whose pattern matches\n"
+           "                          the platform's version (see expectations.txt)\n"
            "  --version               print the checker's version\n"
            "  --help, -h, /?          print this help\n"
            "\n"
            "Exit status: 0 the capture was released, 1 it was held, 2 (or N) the run\n"
-           "could not be judged, 2 a wrong argument.\n";
+           "could not be judged or a report file could not be written, 2 a wrong argument.\n"
+           "With expectations: 0 every probe that counts gave its expected verdict, 1 one\n"
+           "did not (a regression or a fix).\n";
 }
 
 const char *ProbeName(ProbeChoice probe)
@@ -46,75 +52,77 @@ bool Counts(ProbeChoice choice, ProbeChoice probe)
     return choice == PROBE_BOTH || choice == probe;
 }
 
-static bool ParseTimeout(const std::string &text, unsigned long *ms)
+static std::string ReadProbe(const std::string &text, ProbeChoice *probe)
 {
-    errno = 0;
-    char *end = NULL;
-    double seconds = strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno != 0 || !isfinite(seconds) || seconds <= 0 ||
-        seconds > MAX_TIMEOUT_SECONDS)
-        return false;
-    *ms = (unsigned long)ceil(seconds * 1000);
-    return true;
+    for (ProbeChoice choice : {PROBE_OPEN, PROBE_FONT, PROBE_BOTH})
+        if (text == ProbeName(choice)) {
+            *probe = choice;
+            return "";
+        }
+    return "--probe takes open, font or both, not \"" + text + "\"";
 }
 
-static bool ParseStatus(const std::string &text, int *status)
+static bool EndsWith(const std::string &text, const std::string &end)
 {
-    errno = 0;
-    char *end = NULL;
-    long value = strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < 0 || value > 255)
-        return false;
-    *status = (int)value;
-    return true;
+    return text.size() > end.size() &&
+           lstrcmpiA(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
 }
 
-static bool ParseProbe(const std::string &text, ProbeChoice *probe)
+// --json and --tap alone choose standard output; with a file, the file.
+static OptionSpec ReportOption(const char *name, const char *extension, OutputFormat format,
+                               Options *options, std::wstring *file)
 {
-    if (text == "open")
-        *probe = PROBE_OPEN;
-    else if (text == "font")
-        *probe = PROBE_FONT;
-    else if (text == "both")
-        *probe = PROBE_BOTH;
-    else
-        return false;
-    return true;
+    return {name, VALUE_OPTIONAL,
+            [=](const std::string &value) {
+                if (value.empty() && options->format != OUTPUT_TEXT && options->format != format)
+                    return std::string("--json and --tap cannot both go to standard output; "
+                                       "give one of them a file");
+                if (value.empty())
+                    options->format = format;
+                *file = Wide(value);
+                return std::string();
+            },
+            [=](const std::string &next) { return EndsWith(next, extension); }};
 }
 
-static bool TakesValue(const std::string &name)
+static OptionSpec FileOption(const char *name, std::wstring *file)
 {
-    return name == "--timeout" || name == "--screenshot" || name == "--junit" || name == "--probe" ||
-           name == "--unjudged-status";
+    return {name, VALUE_REQUIRED, [=](const std::string &value) {
+                *file = Wide(value);
+                return value.empty() ? std::string(name) + " takes a file name" : std::string();
+            }};
 }
 
-// Applies an option that takes a value; false if the value is wrong.
-static bool ApplyValue(const std::string &name, const std::wstring &value, Options *options,
-                       std::string *error)
+static std::vector<OptionSpec> Specs(Options *options)
 {
-    std::string text = Utf8(value);
-    bool ok = true;
-    if (name == "--timeout") {
-        ok = ParseTimeout(text, &options->timeoutMs);
-        if (!ok)
-            *error = "--timeout takes a number of seconds above 0 and at most 86400, not \"" + text + "\"";
-    } else if (name == "--probe") {
-        ok = ParseProbe(text, &options->probe);
-        if (!ok)
-            *error = "--probe takes open, font or both, not \"" + text + "\"";
-    } else if (name == "--unjudged-status") {
-        ok = ParseStatus(text, &options->unjudgedStatus);
-        if (!ok)
-            *error = "--unjudged-status takes a whole number from 0 to 255, not \"" + text + "\"";
-    } else if (value.empty()) {
-        *error = name + " takes a file name";
-        ok = false;
-    } else if (name == "--screenshot") {
-        options->screenshot = value;
-    } else {
-        options->junit = value;
-    }
-    return ok;
+    return {
+        ReportOption("--json", ".json", OUTPUT_JSON, options, &options->json),
+        ReportOption("--tap", ".tap", OUTPUT_TAP, options, &options->tap),
+        FileOption("--junit", &options->junit),
+        FileOption("--screenshot", &options->screenshot),
+        {"--quiet", VALUE_NONE, [=](const std::string &) { options->quiet = true; return std::string(); }},
+        {"--timeout", VALUE_REQUIRED, [=](const std::string &value) {
+             return ReadSeconds(value, MAX_TIMEOUT_SECONDS, &options->timeoutMs)
+                        ? std::string()
+                        : "--timeout takes a number of seconds above 0 and at most 86400, not \"" +
+                              value + "\"";
+         }},
+        {"--probe", VALUE_REQUIRED, [=](const std::string &value) { return ReadProbe(value, &options->probe); }},
+        {"--unjudged-status", VALUE_REQUIRED, [=](const std::string &value) {
+             long status = 0;
+             if (!ReadWholeNumber(value, 0, 255, &status))
+                 return "--unjudged-status takes a whole number from 0 to 255, not \"" + value + "\"";
+             options->unjudgedStatus = (int)status;
+             return std::string();
+         }},
+        {"--expect", VALUE_REQUIRED, [=](const std::string &value) {
+             std::string error;
+             if (!ParseExpectList(value, CHECK_VOCABULARY, &options->expectations, &error))
+                 return "--expect: " + error;
+             return std::string();
+         }},
+        FileOption("--expect-file", &options->expectFile),
+    };
 }
 
 static std::wstring ProgramBesideThisOne()
@@ -131,71 +139,21 @@ static std::wstring ProgramBesideThisOne()
     return self.substr(0, self.find_last_of(L"\\/") + 1) + L"TEST.exe";
 }
 
-// The output format comes first, so that an error later on the line is
-// already reported in it.
-static void ReadFormat(int argc, wchar_t **argv, Options *options)
-{
-    for (int i = 1; i < argc; i++) {
-        std::wstring arg = argv[i];
-        if (arg == L"--json")
-            options->format = OUTPUT_JSON;
-        else if (arg == L"--tap")
-            options->format = OUTPUT_TAP;
-        else if (arg == L"--")
-            break;
-    }
-}
-
 ParseResult ParseOptions(int argc, wchar_t **argv, Options *options, std::string *error)
 {
-    ReadFormat(argc, argv, options);
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; i++) {
-        std::wstring arg = argv[i];
-        std::string name = Utf8(arg);
-        if (!optionsEnded && name.compare(0, 2, "--") == 0) {
-            size_t equals = name.find('=');
-            std::wstring value;
-            bool hasValue = equals != std::string::npos;
-            if (hasValue) {
-                value = Wide(name.substr(equals + 1));
-                name = name.substr(0, equals);
-            }
-            if (name == "--") {
-                optionsEnded = true;
-            } else if (TakesValue(name)) {
-                if (!hasValue && i + 1 >= argc) {
-                    *error = name + " needs a value";
-                    return PARSE_ERROR;
-                }
-                if (!ApplyValue(name, hasValue ? value : std::wstring(argv[++i]), options, error))
-                    return PARSE_ERROR;
-            } else if (hasValue) {
-                *error = name + " takes no value";
-                return PARSE_ERROR;
-            } else if (name == "--help") {
-                return PARSE_HELP;
-            } else if (name == "--version") {
-                return PARSE_VERSION;
-            } else if (name == "--quiet") {
-                options->quiet = true;
-            } else if (name != "--json" && name != "--tap") {
-                *error = "unknown option " + name;
-                return PARSE_ERROR;
-            }
-        } else if (!optionsEnded && (name == "-h" || name == "/?")) {
-            return PARSE_HELP;
-        } else if (!optionsEnded && name.size() > 1 && name[0] == '-') {
-            *error = "unknown option " + name;
-            return PARSE_ERROR;
-        } else if (options->program.empty() && !arg.empty()) {
-            options->program = arg;
-        } else {
-            *error = "unexpected argument \"" + name + "\": give at most one program";
-            return PARSE_ERROR;
-        }
-    }
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; i++)
+        args.push_back(Utf8(argv[i]));
+    auto program = [options](const std::string &arg) {
+        if (arg.empty())
+            return std::string("the program's path is empty");
+        if (!options->program.empty())
+            return "unexpected argument \"" + arg + "\": give at most one program";
+        options->program = Wide(arg);
+        return std::string();
+    };
+    ParseResult result = ParseCommandLine(args, Specs(options), program, error);
     if (options->program.empty())
         options->program = ProgramBesideThisOne();
-    return PARSE_RUN;
+    return result;
 }

@@ -1,52 +1,51 @@
 #include "check/report.h"
+#include "outside/escape.h"
 #include "outside/json.h"
 #include "outside/version.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 
-struct ProbeEntry {
-    const char *title;
-    const ProbeVerdict &verdict;
-    bool counted; // chosen to decide the status
-};
-
-static std::vector<ProbeEntry> Probes(const Report &report)
+static std::string Explain(const ProbeResult &probe)
 {
-    ProbeChoice choice = report.options.probe;
-    return {{"Open dialog (GetOpenFileName)", report.judgement.openFile, Counts(choice, PROBE_OPEN)},
-            {"Font dialog (ChooseFont)", report.judgement.chooseFont, Counts(choice, PROBE_FONT)}};
-}
-
-static std::string Explain(const ProbeVerdict &probe)
-{
-    switch (probe.verdict) {
+    const ProbeVerdict &verdict = probe.verdict;
+    switch (verdict.verdict) {
     case VERDICT_RELEASED:
-        return "released: no window held the mouse capture while the dialog was running" +
-               (probe.reason.empty() ? std::string() : " (" + probe.reason + ")");
+        return "released: no window held the mouse capture " + std::string(probe.checkpoint) +
+               (verdict.reason.empty() ? std::string() : " (" + verdict.reason + ")");
     case VERDICT_HELD:
-        return "HELD: the mouse capture was still held" +
-               (probe.holder.empty() ? std::string() : " by window " + probe.holder) +
-               " while the dialog was running; the platform did not release it";
+        return "HELD " + std::string(probe.checkpoint) + ": the mouse capture was still held" +
+               (verdict.holder.empty() ? std::string() : " by window " + verdict.holder) +
+               "; the platform did not release it";
     default:
-        return "not judged: " + probe.reason;
+        return "not judged: " + verdict.reason;
     }
 }
 
+// printf into a string of whatever length it takes.
 static std::string Format(const char *format, ...)
 {
-    char text[1024];
-    va_list args;
+    va_list args, again;
     va_start(args, format);
-    vsnprintf(text, sizeof(text), format, args);
+    va_copy(again, args);
+    int length = vsnprintf(NULL, 0, format, args);
+    std::string text(length > 0 ? length : 0, '\0');
+    if (length > 0)
+        vsnprintf(&text[0], length + 1, format, again);
+    va_end(again);
     va_end(args);
     return text;
 }
 
-static std::string Provenance(const Report &report)
+static std::string Bitness(const Report &report)
 {
-    std::string bitness = report.run.bitness ? std::to_string(report.run.bitness) + "-bit" : "unknown";
-    return ProvenanceText(report.provenance) + "; " + bitness + " TEST.exe; check " + TOOLS_VERSION;
+    return report.run.bitness ? std::to_string(report.run.bitness) + "-bit" : "unknown bitness";
+}
+
+static std::string ProvenanceLine(const Report &report)
+{
+    return ProvenanceText(report.provenance) + "; " + Bitness(report) + " TEST.exe; check " +
+           TOOLS_VERSION;
 }
 
 std::string TextReport(const Report &report)
@@ -55,36 +54,45 @@ std::string TextReport(const Report &report)
     std::string out;
     if (run.logRead) {
         if (!report.options.quiet) {
-            for (const std::string &line : report.judgement.lines)
-                out += line + "\n";
+            for (const std::string &line : report.lines)
+                out += Visible(line) + "\n";
             out += "\n";
         }
-        for (const ProbeEntry &probe : Probes(report))
-            out += Format("%-31s%s%s\n", (std::string(probe.title) + ":").c_str(),
-                          Explain(probe.verdict).c_str(), probe.counted ? "" : " [not counted]");
+        for (const ProbeResult &probe : report.probes) {
+            out += Format("%-31s", (std::string(probe.title) + ":").c_str()) +
+                   Visible(Explain(probe)) + (probe.counted ? "" : " [not counted]") + "\n";
+            std::string note = ExpectationNote(probe);
+            out += note.empty() ? "" : "  " + note + "\n";
+        }
     }
-    out += "platform: " + Provenance(report) + "\n";
+    out += "platform: " + Visible(ProvenanceLine(report)) + "\n";
     if (run.ended)
-        out += Format("%s ended with %s after %.2f s; check status %d\n", run.program.c_str(),
-                      ExitText(run.exitCode).c_str(), run.seconds, report.status);
+        out += Visible(run.program) + " ended with " + ExitText(run.exitCode) +
+               Format(" after %.2f s; check status %d\n", run.seconds, report.status);
     else
-        out += Format("%s: check status %d\n", run.program.c_str(), report.status);
+        out += Visible(run.program) + Format(": check status %d\n", report.status);
     return out;
 }
 
-static std::string JsonProbe(const ProbeVerdict &probe)
+static std::string JsonProbe(const ProbeResult &result)
 {
+    const ProbeVerdict &probe = result.verdict;
     return std::string("{\"verdict\": ") + JsonString(VerdictName(probe.verdict)) +
            ", \"holder\": " + JsonStringOrNull(probe.holder) +
-           ", \"reason\": " + JsonStringOrNull(probe.reason) + "}";
+           ", \"reason\": " + JsonStringOrNull(probe.reason) + ", " +
+           ExpectationJsonMembers(result.expected, result.comparison) + "}";
 }
 
 std::string JsonReport(const Report &report)
 {
     const Run &run = report.run;
     std::string lines;
-    for (const std::string &line : report.judgement.lines)
+    for (const std::string &line : report.lines)
         lines += (lines.empty() ? "" : ", ") + JsonString(line);
+    std::string probes;
+    for (const ProbeResult &probe : report.probes)
+        probes += std::string(", ") + (probe.probe == PROBE_OPEN ? "\"openFile\": " : "\"chooseFont\": ") +
+                  JsonProbe(probe);
     return "{\"checker\": " + JsonString(TOOLS_VERSION) + ", \"program\": " + JsonString(run.program) +
            ", " + ProvenanceJsonMembers(report.provenance, run.bitness) +
            ", \"probe\": " + JsonString(ProbeName(report.options.probe)) +
@@ -93,95 +101,102 @@ std::string JsonReport(const Report &report)
            ", \"exitCode\": " + (run.ended ? std::to_string(run.exitCode) : "null") +
            Format(", \"seconds\": %.3f, \"peakMemoryKiB\": %lu", run.seconds, run.peakMemoryKiB) +
            ", \"screenshot\": " + JsonStringOrNull(run.screenshot) +
-           ", \"screenshotError\": " + JsonStringOrNull(run.screenshotError) +
-           ", \"openFile\": " + JsonProbe(report.judgement.openFile) +
-           ", \"chooseFont\": " + JsonProbe(report.judgement.chooseFont) + ", \"log\": [" + lines +
-           "]}\n";
+           ", \"screenshotError\": " + JsonStringOrNull(run.screenshotError) + probes +
+           ", \"log\": [" + lines + "]}\n";
 }
 
-// A YAML scalar in single quotes, which only need their own quote doubled.
+// A YAML double-quoted scalar: a JSON string is one, with every character
+// that could end the line or the block escaped.
 static std::string YamlString(const std::string &text)
 {
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("''") : std::string(1, c == '\n' || c == '\r' ? ' ' : c);
-    return out + "'";
+    return text.empty() ? "null" : JsonString(text);
+}
+
+// SKIP for a probe that does not count; TODO for a known result that is not
+// a pass, and for a pass that was not expected, which TAP readers call an
+// unexpected pass.
+static std::string TapDirective(const Report &report, const ProbeResult &probe)
+{
+    if (!probe.counted)
+        return Format(" # SKIP not counted with --probe %s", ProbeName(report.options.probe));
+    Outcome outcome = probe.comparison.outcome;
+    bool knownFailure = outcome == OUTCOME_MATCHES && probe.verdict.verdict != VERDICT_RELEASED;
+    if (knownFailure || outcome == OUTCOME_FIX)
+        return " # TODO expected: " + probe.expected;
+    return "";
 }
 
 std::string TapReport(const Report &report)
 {
     std::string out = "TAP version 13\n1..2\n";
     int number = 0;
-    for (const ProbeEntry &probe : Probes(report)) {
+    for (const ProbeResult &probe : report.probes) {
         const ProbeVerdict &verdict = probe.verdict;
         bool ok = verdict.verdict == VERDICT_RELEASED;
         out += Format("%s %d - %s: %s", ok || !probe.counted ? "ok" : "not ok", ++number, probe.title,
                       VerdictName(verdict.verdict));
-        out += probe.counted ? "\n" : Format(" # SKIP not counted with --probe %s\n",
-                                             ProbeName(report.options.probe));
+        out += TapDirective(report, probe) + "\n";
         out += "  ---\n  verdict: " + std::string(VerdictName(verdict.verdict)) + "\n";
-        out += "  holder: " + (verdict.holder.empty() ? "null" : YamlString(verdict.holder)) + "\n";
-        out += "  reason: " + (verdict.reason.empty() ? "null" : YamlString(verdict.reason)) + "\n";
+        out += "  holder: " + YamlString(verdict.holder) + "\n";
+        out += "  reason: " + YamlString(verdict.reason) + "\n";
+        out += "  expected: " + YamlString(probe.expected) + "\n";
+        out += "  note: " + YamlString(ExpectationNote(probe)) + "\n";
         out += "  ...\n";
     }
     if (!report.run.error.empty())
-        out += "# error: " + report.run.error + "\n";
-    out += "# platform: " + Provenance(report) + "\n";
+        out += "# error: " + Visible(report.run.error) + "\n";
+    out += "# platform: " + Visible(ProvenanceLine(report)) + "\n";
     return out;
 }
 
-// Text for XML content and attributes; characters XML does not allow are left out.
-static std::string Xml(const std::string &text)
+// A known result passes, with what was expected as a property; a
+// difference from it fails, named as a regression or a fix.
+static std::string JUnitCase(const Report &report, const ProbeResult &probe, const std::string &suite)
 {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default:
-            if ((unsigned char)c >= 0x20 || c == '\t' || c == '\n')
-                out += c;
-        }
-    }
-    return out;
-}
-
-static std::string JUnitCase(const Report &report, const ProbeEntry &probe)
-{
-    const ProbeVerdict &verdict = probe.verdict;
-    std::string out = "    <testcase classname=\"capture\" name=\"" + Xml(probe.title) + "\">";
-    std::string explained = Xml(Explain(verdict));
+    std::string out = "    <testcase classname=\"" + suite + "\" name=\"" + XmlText(probe.title) + "\">";
+    if (!probe.expected.empty())
+        out += "<properties><property name=\"expected\" value=\"" + XmlText(probe.expected) +
+               "\"/></properties>";
+    std::string explained = XmlText(Explain(probe));
+    Outcome outcome = probe.comparison.outcome;
+    const char *change = ChangeName(outcome);
     if (!probe.counted)
         out += "<skipped message=\"not counted with --probe " +
                std::string(ProbeName(report.options.probe)) + "\"/>";
-    else if (verdict.verdict == VERDICT_HELD)
+    else if (change)
+        out += "<failure type=\"" + std::string(change) + "\" message=\"" +
+               XmlText(ExpectationNote(probe)) + "\">" + explained + "</failure>";
+    else if (outcome == OUTCOME_FAILED)
         out += "<failure type=\"held\" message=\"" + explained + "\">" + explained + "</failure>";
-    else if (verdict.verdict == VERDICT_NOT_JUDGED)
+    else if (outcome == OUTCOME_UNJUDGED)
         out += "<error type=\"not_judged\" message=\"" + explained + "\">" + explained + "</error>";
     return out + "</testcase>\n";
 }
 
+// The suite is named for the platform and the bitness, so that reports of
+// several runs stay apart when a CI merges them.
 std::string JUnitReport(const Report &report)
 {
+    const Provenance &platform = report.provenance;
+    std::string suite =
+        XmlText("capture (" + platform.name + " " + platform.version + ", " + Bitness(report) + ")");
     int failures = 0, errors = 0, skipped = 0;
     std::string cases;
-    for (const ProbeEntry &probe : Probes(report)) {
+    for (const ProbeResult &probe : report.probes) {
+        Outcome outcome = probe.comparison.outcome;
         skipped += !probe.counted;
-        failures += probe.counted && probe.verdict.verdict == VERDICT_HELD;
-        errors += probe.counted && probe.verdict.verdict == VERDICT_NOT_JUDGED;
-        cases += JUnitCase(report, probe);
+        failures += probe.counted && !Passes(outcome) && outcome != OUTCOME_UNJUDGED;
+        errors += probe.counted && outcome == OUTCOME_UNJUDGED;
+        cases += JUnitCase(report, probe, suite);
     }
     std::string log;
-    for (const std::string &line : report.judgement.lines)
+    for (const std::string &line : report.lines)
         log += line + "\n";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n" +
-           Format("  <testsuite name=\"mouse capture in modal dialogs\" tests=\"2\" failures=\"%d\" "
-                  "errors=\"%d\" skipped=\"%d\" time=\"%.3f\">\n",
-                  failures, errors, skipped, report.run.seconds) +
-           "    <properties><property name=\"platform\" value=\"" + Xml(Provenance(report)) +
-           "\"/></properties>\n" + cases + "    <system-out>" + Xml(log) + "</system-out>\n" +
-           "    <system-err>" + Xml(report.run.error) + "</system-err>\n  </testsuite>\n</testsuites>\n";
+           Format("  <testsuite name=\"%s\" tests=\"%d\" failures=\"%d\" errors=\"%d\" skipped=\"%d\" "
+                  "time=\"%.3f\">\n",
+                  suite.c_str(), (int)report.probes.size(), failures, errors, skipped, report.run.seconds) +
+           "    <properties><property name=\"platform\" value=\"" + XmlText(ProvenanceLine(report)) +
+           "\"/></properties>\n" + cases + "    <system-out>" + XmlText(log) + "</system-out>\n" +
+           "    <system-err>" + XmlText(report.run.error) + "</system-err>\n  </testsuite>\n</testsuites>\n";
 }

@@ -1,19 +1,22 @@
 // The checker's verdict, in each of the forms it is read in: text for
-// people, JSON, TAP and JUnit XML for CI.
+// people, JSON, TAP and JUnit XML for CI. Text from the program under test
+// is escaped for each.
 #ifndef CHECK_REPORT_H
 #define CHECK_REPORT_H
 
 #include "check/checkrun.h"
 #include "check/options.h"
+#include "check/results.h"
 #include "outside/provenance.h"
-#include "check/verdict.h"
 
 #include <string>
+#include <vector>
 
 struct Report {
     const Options &options;
     const Run &run;
-    const Judgement &judgement;
+    const std::vector<std::string> &lines; // the log's
+    const std::vector<ProbeResult> &probes;
     const Provenance &provenance;
     int status;
 };

@@ -1,39 +1,36 @@
 #include "outside/json.h"
+#include "outside/escape.h"
 
 #include <stdio.h>
 
-// The length of the valid UTF-8 sequence starting at text[i], or 0.
-static size_t Utf8SequenceLength(const std::string &text, size_t i)
+// Escaped beyond what JSON needs: C1 controls, which some terminals obey,
+// the line separators, and the two non-characters YAML forbids, so that the
+// string is also a safe YAML double-quoted scalar.
+static bool EscapedAnyway(unsigned long point)
 {
-    unsigned char c = (unsigned char)text[i];
-    size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xe ? 3 : (c >> 3) == 0x1e ? 4 : 0;
-    if (length == 0 || i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; k++)
-        if (((unsigned char)text[i + k] >> 6) != 0x2)
-            return 0;
-    return length;
+    return point == 0x7f || (point >= 0x80 && point <= 0x9f) || point == 0x2028 ||
+           point == 0x2029 || point == 0xfffe || point == 0xffff;
 }
 
 std::string JsonString(const std::string &text)
 {
     std::string out = "\"";
     for (size_t i = 0; i < text.size();) {
-        unsigned char c = (unsigned char)text[i];
-        size_t length = Utf8SequenceLength(text, i);
-        if (c == '"' || c == '\\') {
+        unsigned long point = 0;
+        size_t length = Utf8At(text, i, &point);
+        if (length == 0)
+            point = (unsigned char)text[i]; // a stray byte keeps its value
+        if (point == '"' || point == '\\') {
             out += '\\';
-            out += (char)c;
-        } else if (c < 0x20 || c == 0x7f || length == 0) {
+            out += (char)point;
+        } else if (length == 0 || point < 0x20 || EscapedAnyway(point)) {
             char escaped[8];
-            snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+            snprintf(escaped, sizeof(escaped), "\\u%04lx", point);
             out += escaped;
         } else {
             out.append(text, i, length);
-            i += length;
-            continue;
         }
-        i++;
+        i += length ? length : 1;
     }
     return out + "\"";
 }

@@ -1,3 +1,8 @@
+// The declarations of the attribute list for inheritance; its functions
+// are looked up when they are used, so that the tools still start on
+// platforms without them.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include "outside/outside.h"
 #include "outside/libraries.h"
 #include "outside/text.h"
@@ -8,6 +13,60 @@
 
 enum { END_WAIT_MS = 5000 };
 
+static HANDLE KillingJob()
+{
+    HANDLE job = CreateJobObjectW(NULL, NULL);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    ZeroMemory(&limits, sizeof(limits));
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        CloseHandle(job);
+        job = NULL;
+    }
+    return job;
+}
+
+// Only the null device is handed down, where the platform can limit
+// inheritance to a list; where it cannot, the caller's own standard
+// handles are not inheritable anyway.
+static DWORD CreateContained(const std::wstring &path, HANDLE nul, PROCESS_INFORMATION *process)
+{
+    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+        SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    auto initialize = (decltype(&InitializeProcThreadAttributeList))(void *)GetProcAddress(
+        kernel32, "InitializeProcThreadAttributeList");
+    auto update = (decltype(&UpdateProcThreadAttribute))(void *)GetProcAddress(
+        kernel32, "UpdateProcThreadAttribute");
+    auto remove = (decltype(&DeleteProcThreadAttributeList))(void *)GetProcAddress(
+        kernel32, "DeleteProcThreadAttributeList");
+    SIZE_T size = 0;
+    if (initialize && update && remove)
+        initialize(NULL, 1, 0, &size);
+    std::vector<char> list(size);
+    STARTUPINFOEXW startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = startup.StartupInfo.hStdOutput = startup.StartupInfo.hStdError = nul;
+    DWORD flags = CREATE_SUSPENDED;
+    startup.lpAttributeList = (LPPROC_THREAD_ATTRIBUTE_LIST)list.data();
+    if (size && initialize(startup.lpAttributeList, 1, 0, &size) &&
+        update(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &nul,
+                                  sizeof(nul), NULL, NULL))
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    else
+        startup.StartupInfo.cb = sizeof(startup.StartupInfo);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    DWORD error = 0;
+    if (!CreateProcessW(path.c_str(), &commandLine[0], NULL, NULL, TRUE, flags, NULL, NULL,
+                        &startup.StartupInfo, process))
+        error = GetLastError();
+    if (flags & EXTENDED_STARTUPINFO_PRESENT)
+        remove(startup.lpAttributeList);
+    return error;
+}
+
 Program StartProgram(const std::wstring &path)
 {
     Program program;
@@ -15,15 +74,14 @@ Program StartProgram(const std::wstring &path)
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              &inherit, OPEN_EXISTING, 0, NULL);
-    STARTUPINFOW startup;
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-    std::wstring commandLine = L"\"" + path + L"\"";
-    if (!CreateProcessW(path.c_str(), &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup,
-                        &program.process))
-        program.error = GetLastError();
+    program.job = KillingJob();
+    program.error = CreateContained(path, nul, &program.process);
+    if (!program.error) {
+        // Started suspended, so that it is in the job before it can start anything.
+        if (program.job)
+            AssignProcessToJobObject(program.job, program.process.hProcess);
+        ResumeThread(program.process.hThread);
+    }
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
     return program;
@@ -175,16 +233,32 @@ bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *
     return ended;
 }
 
+// The processes left in the job, which the platform ends on its own time.
+static void WaitUntilJobIsEmpty(HANDLE job, DWORD limitMs)
+{
+    DWORD until = GetTickCount() + limitMs;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts;
+    while (QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &counts,
+                                     sizeof(counts), NULL) &&
+           counts.ActiveProcesses > 0 && (LONG)(until - GetTickCount()) > 0)
+        Sleep(10);
+}
+
 void EndProgram(Program *program)
 {
-    if (!program->process.hProcess)
-        return;
-    DWORD exitCode;
-    if (!HasEnded(*program, &exitCode)) {
-        TerminateProcess(program->process.hProcess, 1);
-        WaitForSingleObject(program->process.hProcess, END_WAIT_MS);
+    if (program->job) {
+        TerminateJobObject(program->job, 1);
+        WaitUntilJobIsEmpty(program->job, END_WAIT_MS);
+        CloseHandle(program->job);
     }
-    CloseHandle(program->process.hThread);
-    CloseHandle(program->process.hProcess);
-    ZeroMemory(&program->process, sizeof(program->process));
+    if (program->process.hProcess) {
+        DWORD exitCode;
+        if (!HasEnded(*program, &exitCode)) {
+            TerminateProcess(program->process.hProcess, 1);
+            WaitForSingleObject(program->process.hProcess, END_WAIT_MS);
+        }
+        CloseHandle(program->process.hThread);
+        CloseHandle(program->process.hProcess);
+    }
+    ZeroMemory(program, sizeof(*program));
 }

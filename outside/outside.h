@@ -11,11 +11,15 @@
 
 struct Program {
     PROCESS_INFORMATION process;
+    HANDLE job;  // holds the program and every process it starts
     DWORD error; // why it could not be started, 0 once it runs
 };
 
-// The program's standard handles are the null device, so nothing that it
-// prints mixes with the caller's output.
+// The program runs in a job that ends it, and every process it starts,
+// once the caller lets go of the job or itself ends, however it ends. It
+// inherits no handle but the null device as its standard handles, so
+// nothing it or its children print mixes with the caller's output, and
+// none of them can keep the caller's output open.
 Program StartProgram(const std::wstring &path);
 
 // The first visible top-level window of the process with this class name.
@@ -44,7 +48,7 @@ bool HasEnded(const Program &program, DWORD *exitCode);
 // outlasts the wait. Returns whether it ended by itself.
 bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode);
 
-// Ends the process if it still runs and lets go of it.
+// Ends the process, and every process it started, and lets go of them.
 void EndProgram(Program *program);
 
 #endif

@@ -1,25 +1,37 @@
 // survey.exe: runs every kind of modal loop with the capture held by a
 // hidden window and prints who held it when.
 #include "survey/options.h"
+#include "outside/expectfile.h"
+#include "outside/json.h"
 #include "outside/provenance.h"
+#include "outside/version.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 
 static Options g_options;
 static std::vector<Row> g_rows;
 
-static void Print(const std::vector<Row> &rows)
+// The table, or one JSON object that carries the status and the error too.
+static void Print(const std::vector<Row> &rows, int status, const std::string &error)
 {
     std::string text;
+    int bitness = sizeof(void *) * 8;
     if (g_options.json) {
-        int bitness = sizeof(void *) * 8;
-        text = JsonText(rows, ProvenanceJsonMembers(ReadProvenance(), bitness)) + "\n";
-    } else {
-        text = ProvenanceText(ReadProvenance()) + ", " + std::to_string(sizeof(void *) * 8) +
-               "-bit\n" + TableText(rows);
+        std::string members = ProvenanceJsonMembers(ReadProvenance(), bitness) +
+                              ", \"status\": " + std::to_string(status) +
+                              ", \"error\": " + JsonStringOrNull(error);
+        text = JsonText(rows, members) + "\n";
+    } else if (!rows.empty()) {
+        text = ProvenanceText(ReadProvenance()) + ", " + std::to_string(bitness) + "-bit\n" +
+               TableText(rows);
     }
     fputs(text.c_str(), stdout);
     fflush(stdout);
+    if (!error.empty())
+        fprintf(stderr, "survey: %s\n", error.c_str());
+    fflush(stderr);
 }
 
 // From the guard's thread, while the modal's call has not returned: report
@@ -35,26 +47,56 @@ static void ReportStuckModal(const Row &row)
         rows.push_back(Row());
         rows.back().kind = g_options.kinds[i]->name;
     }
-    Print(rows);
-    fprintf(stderr, "error: the %s modal did not close even after Cancel; run without it "
-                    "(--only) or with a longer --timeout\n", row.kind.c_str());
-    fflush(stderr);
+    CompareWithExpected(&rows, g_options.expectations, g_options.strict);
+    Print(rows, 2, "the " + row.kind + " modal did not close even after Cancel; run without it "
+                   "(--only) or with a longer --timeout");
     ExitProcess(2);
+}
+
+// The command line's arguments are in the system's code page.
+static std::wstring AnsiWide(const std::string &text)
+{
+    if (text.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &out[0], size);
+    return out;
 }
 
 int main(int argc, char **argv)
 {
+    // UTF-8 with plain line ends, as the checker writes.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
     g_options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (g_options.help) {
+    switch (g_options.result) {
+    case PARSE_HELP:
         fputs(USAGE, stdout);
         return 0;
+    case PARSE_VERSION:
+        printf("survey %s\n", TOOLS_VERSION);
+        return 0;
+    case PARSE_ERROR:
+        Print({}, 2, g_options.error);
+        fputs(USAGE, stderr);
+        return 2;
+    case PARSE_RUN:
+        break;
     }
-    if (!g_options.error.empty()) {
-        fprintf(stderr, "error: %s\n", g_options.error.c_str());
+    // The file's line depends on the platform, so it is read only once the
+    // command line is known to be right.
+    std::string error;
+    Expectations listed = g_options.expectations;
+    if (!LoadExpectations(AnsiWide(g_options.expectFile), ReadProvenance().version, SURVEY_VOCABULARY,
+                          listed, &g_options.expectations, &error)) {
+        Print({}, 2, error);
+        fputs(USAGE, stderr);
         return 2;
     }
     if (!CreateSurveyWindows(GetModuleHandleA(NULL))) {
-        fprintf(stderr, "error: the survey's windows could not be created; run it on a desktop session\n");
+        Print({}, 2, "the survey's windows could not be created; run it on a desktop session");
         return 2;
     }
     g_onStuckModal = ReportStuckModal;
@@ -62,6 +104,7 @@ int main(int argc, char **argv)
         g_rows.push_back(RunBracket(*kind, g_options.limitMs));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
-    Print(g_rows);
-    return SurveyStatus(g_rows, g_options.strict);
+    int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
+    Print(g_rows, status, "");
+    return status;
 }

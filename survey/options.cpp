@@ -1,9 +1,10 @@
 #include "survey/options.h"
 
-#include <stdlib.h>
+static const double MAX_TIMEOUT_SECONDS = 3600;
 
 const char USAGE[] =
     "usage: survey [--json] [--strict] [--only KIND,...] [--timeout SECONDS]\n"
+    "              [--expect KIND=VERDICT,...] [--expect-file FILE]\n"
     "\n"
     "Gives the mouse capture to a hidden window, runs each kind of modal loop\n"
     "owned by the main window, and reports who held the capture at the modal's\n"
@@ -14,10 +15,17 @@ const char USAGE[] =
     "  --strict          count released_late as held in the exit status\n"
     "  --only KIND,...   run only these kinds, in this order\n"
     "  --timeout SECONDS how long a modal may stay open before the guard closes it\n"
-    "                    (default 20)\n"
+    "                    (default 20, above 0 and at most 3600)\n"
+    "  --expect KIND=VERDICT,...  the verdict each kind is known to give: a match\n"
+    "                    passes, a difference fails\n"
+    "  --expect-file FILE take them from FILE's first line whose pattern matches the\n"
+    "                    platform's version, its survey.KIND items (see expectations.txt)\n"
+    "  --version         print the survey's version\n"
+    "  --help, -h, /?    print this help\n"
     "\n"
     "Exit status: 0 nothing held the capture while a modal ran, 1 something did,\n"
-    "2 a usage error or a kind that could not be judged.\n";
+    "2 a usage error or a kind that could not be judged. With expectations: 0 every\n"
+    "kind gave its expected verdict, 1 one did not (a regression or a fix).\n";
 
 static std::string KindNames()
 {
@@ -46,35 +54,41 @@ static std::string ParseKinds(const std::string &list, std::vector<const Kind *>
 
 static std::string ParseSeconds(const std::string &text, UINT &limitMs)
 {
-    char *end = NULL;
-    double seconds = strtod(text.c_str(), &end);
-    if (text.empty() || *end || !(seconds > 0 && seconds <= 3600))
-        return "--timeout needs a number of seconds between 0 and 3600, such as --timeout 20";
-    limitMs = (UINT)(seconds * 1000 + 0.5);
+    unsigned long ms = 0;
+    if (!ReadSeconds(text, MAX_TIMEOUT_SECONDS, &ms))
+        return "--timeout takes a number of seconds above 0 and at most 3600, not \"" + text + "\"";
+    limitMs = (UINT)ms;
     return "";
+}
+
+static std::string ParseExpectations(const std::string &list, Expectations &expectations)
+{
+    std::string error;
+    ParseExpectList(list, SURVEY_VOCABULARY, &expectations, &error);
+    return error.empty() ? "" : "--expect: " + error;
 }
 
 Options ParseOptions(const std::vector<std::string> &args)
 {
     Options options;
-    for (size_t i = 0; i < args.size() && options.error.empty(); i++) {
-        const std::string &arg = args[i];
-        bool hasValue = i + 1 < args.size();
-        if (arg == "--help" || arg == "-h")
-            options.help = true;
-        else if (arg == "--json")
-            options.json = true;
-        else if (arg == "--strict")
-            options.strict = true;
-        else if ((arg == "--only" || arg == "--timeout") && !hasValue)
-            options.error = arg + " needs a value; see --help";
-        else if (arg == "--only")
-            options.error = ParseKinds(args[++i], options.kinds);
-        else if (arg == "--timeout")
-            options.error = ParseSeconds(args[++i], options.limitMs);
-        else
-            options.error = "unknown argument \"" + arg + "\"; see --help";
-    }
+    Options *o = &options;
+    std::vector<OptionSpec> specs = {
+        {"--json", VALUE_NONE, [o](const std::string &) { o->json = true; return std::string(); }},
+        {"--strict", VALUE_NONE, [o](const std::string &) { o->strict = true; return std::string(); }},
+        {"--only", VALUE_REQUIRED, [o](const std::string &value) { return ParseKinds(value, o->kinds); }},
+        {"--timeout", VALUE_REQUIRED, [o](const std::string &value) { return ParseSeconds(value, o->limitMs); }},
+        {"--expect", VALUE_REQUIRED,
+         [o](const std::string &value) { return ParseExpectations(value, o->expectations); }},
+        {"--expect-file", VALUE_REQUIRED, [o](const std::string &value) {
+             o->expectFile = value;
+             return value.empty() ? std::string("--expect-file takes a file name") : std::string();
+         }},
+    };
+    auto positional = [](const std::string &arg) {
+        return "unexpected argument \"" + arg + "\": the survey takes options only";
+    };
+    options.result = ParseCommandLine(args, specs, positional, &options.error);
+    options.help = options.result == PARSE_HELP;
     if (options.kinds.empty())
         for (const Kind &kind : AllKinds())
             options.kinds.push_back(&kind);

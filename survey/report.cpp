@@ -1,5 +1,6 @@
 // The survey's output: a table for people, one JSON object for machines.
 #include "survey/survey.h"
+#include "outside/escape.h"
 #include "outside/json.h"
 
 #include <stdio.h>
@@ -45,15 +46,19 @@ static std::string VerdictText(const Row &row)
     if (row.verdict == NOT_SHOWN)
         text += " (error " + Hex(row.error) + ")";
     if (!row.box.empty())
-        text += " (after a box \"" + row.box + "\")";
+        text += " (after a box \"" + Visible(row.box) + "\")";
     if (row.guarded)
         text += " (closed by the guard)";
-    return text;
+    // The verdict is already there: a match needs no more words.
+    std::string note = row.comparison.outcome == OUTCOME_MATCHES
+                           ? "as expected"
+                           : ExpectationNote(row.expected, row.comparison);
+    return note.empty() ? text : text + " [" + note + "]";
 }
 
 static std::string Cell(const std::string &text, size_t width)
 {
-    return text + std::string(text.size() < width ? width - text.size() : 0, ' ') + " | ";
+    return Visible(text) + std::string(text.size() < width ? width - text.size() : 0, ' ') + " | ";
 }
 
 std::string TableText(const std::vector<Row> &rows)
@@ -80,8 +85,9 @@ static std::string RowJson(const Row &row)
     return "{\"kind\": " + JsonString(row.kind) + ", \"init\": " + HolderJson(row.init) +
            ", \"running\": " + HolderJson(row.running) + ", \"after\": " + HolderJson(row.after) +
            ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
-           ", \"error\": " + (row.error ? JsonString(Hex(row.error)) : "null") +
-           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") + "}";
+           ", \"error\": " + (row.error || row.verdict == NOT_SHOWN ? JsonString(Hex(row.error)) : "null") +
+           ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") +
+           ", " + ExpectationJsonMembers(row.expected, row.comparison) + "}";
 }
 
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)

@@ -5,6 +5,7 @@
 #define SURVEY_SURVEY_H
 
 #include "survey/platform.h"
+#include "outside/expect.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ struct Row {
     std::string box;       // title of a box the platform showed before the modal
     bool guarded = false;  // the guard had to close the modal
     Verdict verdict = NOT_JUDGED;
+    std::string expected;             // the verdict expected of this kind, empty for none
+    Comparison comparison = {OUTCOME_PASSED, ""}; // against it, or by the survey's own rule
 };
 
 // One kind of modal: runs it owned by the owner window and returns the
@@ -74,5 +77,9 @@ std::string HolderText(const Holder &holder);
 const char *VerdictName(Verdict verdict);
 std::string TableText(const std::vector<Row> &rows);
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers);
+
+// Compares each row with what is expected of its kind (by the survey's own
+// rule where nothing is) and returns the status of them all.
+int CompareWithExpected(std::vector<Row> *rows, const Expectations &expectations, bool strict);
 
 #endif

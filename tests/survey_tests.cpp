@@ -209,6 +209,8 @@ TEST(SurveyOutputTest, JsonHasOneEntryPerKindWithNullsForWhatWasNotSeen)
     taken.running = {HOLDER_OTHER, "#32768\""};
     taken.after.kind = HOLDER_NOBODY;
     taken.verdict = TAKEN;
+    taken.expected = "released";
+    taken.comparison = Compare("taken", "released", OUTCOME_PASSED);
     Row refused;
     refused.kind = "page_setup";
     refused.error = 0x1008;
@@ -219,10 +221,20 @@ TEST(SurveyOutputTest, JsonHasOneEntryPerKindWithNullsForWhatWasNotSeen)
               "{\"kind\": \"popup_menu\", \"init\": {\"holder\": \"holder\", \"class\": null}, "
               "\"running\": {\"holder\": \"other\", \"class\": \"#32768\\\"\"}, "
               "\"after\": {\"holder\": \"nobody\", \"class\": null}, \"verdict\": \"taken\", "
-              "\"error\": null, \"box\": null, \"guarded\": false}, "
+              "\"error\": null, \"box\": null, \"guarded\": false, \"expected\": \"released\", "
+              "\"matches\": false, \"change\": \"regression\", "
+              "\"note\": \"regression: expected released, got TAKEN\"}, "
               "{\"kind\": \"page_setup\", \"init\": null, \"running\": null, \"after\": null, "
               "\"verdict\": \"not_shown\", \"error\": \"00001008\", \"box\": \"Error\", "
-              "\"guarded\": false}]}");
+              "\"guarded\": false, \"expected\": null, \"matches\": null, \"change\": null, "
+              "\"note\": null}]}");
+    // The table says a difference in full after the verdict, a match briefly.
+    Row matched = refused;
+    matched.expected = "not_shown";
+    matched.comparison = Compare("not_shown", "not_shown", OUTCOME_PASSED);
+    std::string table = TableText({taken, matched});
+    EXPECT_NE(table.find("| taken [regression: expected released, got TAKEN]\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("(after a box \"Error\") [as expected]\n"), std::string::npos) << table;
 }
 
 // The judgement, without windows.

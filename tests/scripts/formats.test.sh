@@ -1,17 +1,53 @@
-# The checker's CI formats, read by real consumers: prove parses its TAP
-# and names a failed probe; the JUnit XML parses, with one test case per
-# probe and a failure for each one held.
+# The checker's report files read by real readers, on stand-ins whose text
+# is hostile: prove finds exactly two tests and the probes that failed, the
+# JUnit XML parses and its suite's counts are the verdicts of the JSON of
+# the same run, jq reads the JSON, and no raw control character reaches the
+# terminal.
 source "$(dirname "$0")/helpers.sh"
-expect_run '0|1' 120 "$REAL_LOADER" "$BUILD/x86_64/bin/check.exe" --tap --junit "$WORK/check.xml"
-failed=$(grep -c '^not ok' "$WORK/out" || true)
-proved=0
-prove --exec cat "$WORK/out" >"$WORK/prove" 2>&1 || proved=$?
-grep -q 'Parse errors' "$WORK/prove" && fail "prove could not parse the TAP: $(cat "$WORK/prove")"
-[ $((proved != 0)) = $((failed != 0)) ] || fail "prove ended with $proved for $failed failed probes"
-[ "$failed" = 0 ] || grep -q 'Failed test:' "$WORK/prove" || fail "prove names no failed probe: $(cat "$WORK/prove")"
+BIN=$BUILD/x86_64/bin
+trap 'rm -rf "$WORK" "$BIN/shows_log.case"' EXIT
 
-xmllint --noout "$WORK/check.xml" || fail "the JUnit XML does not parse"
-count() { xmllint --xpath "count($1)" "$WORK/check.xml"; }
-[ "$(count //testsuite/testcase)" = 2 ] || fail "not one test case per probe: $(cat "$WORK/check.xml")"
-[ "$(count //testcase/failure)" = "$failed" ] || fail "a failure per held probe expected: $(cat "$WORK/check.xml")"
-[ "$(count //testsuite/system-out)" = 1 ] || fail "the log is not in system-out"
+# check_run NAME STATUS JUNIT-COUNTS CHECKER-ARGS...: one run, with every
+# report file; the counts are the suite's tests, failures, errors and
+# skipped, then the elements of each.
+check_run() {
+    local name=$1 status=$2 want=$3
+    shift 3
+    expect_run "$status" 60 "$REAL_LOADER" "$BIN/check.exe" --json="Z:$WORK/$name/run.json" \
+        --tap="Z:$WORK/$name/run.tap" --junit "Z:$WORK/$name/run.xml" "$@"
+    if LC_ALL=C grep -q '[[:cntrl:]]' <(tr -d '\n' <"$WORK/out") <(tr -d '\n' <"$WORK/err"); then
+        fail "$name: a raw control character on the terminal: $(od -c "$WORK/out" "$WORK/err" | head)"
+    fi
+    local dir=$WORK/$name tap=0
+    jq -e . "$dir/run.json" >/dev/null || fail "$name: jq cannot read the JSON: $(cat "$WORK/out" "$WORK/err")"
+    verdicts=$(jq -r '[.openFile.verdict, .chooseFont.verdict, .probe] | join(" ")' "$dir/run.json")
+
+    prove --exec cat "$dir/run.tap" >"$dir/prove" 2>&1 || tap=$?
+    grep -q 'Parse errors\|Bailout' "$dir/prove" && fail "$name: prove: $(cat "$dir/prove")"
+    grep -q 'Files=1, Tests=2,' "$dir/prove" || fail "$name: not two tests: $(cat "$dir/prove") $(cat "$dir/run.tap")"
+    [ $((tap != 0)) = $((status != 0)) ] || fail "$name: prove ended with $tap for status $status"
+
+    xmllint --noout "$dir/run.xml" || fail "$name: the JUnit XML does not parse"
+    local counts
+    counts=$(xmllint --xpath 'concat(//testsuite/@tests, " ", //testsuite/@failures, " ", //testsuite/@errors, " ", //testsuite/@skipped, " ", count(//testcase/failure), " ", count(//testcase/error), " ", count(//testcase/skipped))' "$dir/run.xml")
+    [ "$counts" = "$want" ] || fail "$name: JUnit counts '$counts' for verdicts '$verdicts', not '$want'"
+}
+
+# Open held, Font naming a holder with no complaint: one failure, one error.
+printf '0\nTesting GetOpenFileName\r\n\033[8mhidden\033]52;c;aGk=\a\033]0;title\a\r\n"\\'"'"' ]]> <a> &amp; \xc3\xa9\xef\xbf\xbe\x01\r\nTAP version 13\r\nBail out! forged\r\nWM_NOTIFY:0001005e - fffffda6 - (2)\r\nCommonFileDialog - mouse capture should have been released now!\r\nTesting ChooseFont\r\nWM_CTLCOLORDLG:0001005e - (0)\r\n' >"$BIN/shows_log.case"
+check_run log 2 "2 1 1 0 1 1 0" "$BIN/shows_log.exe"
+[ "$verdicts" = "held not_judged both" ] || fail "log: verdicts $verdicts"
+grep -q 'Failed tests*: *1-2' "$WORK/log/prove" || fail "log: prove names not both probes: $(cat "$WORK/log/prove")"
+
+# A dialog titled with forged TAP lines, closed from outside: Open not
+# counted, with the title in its reason; Font never reached.
+check_run title 2 "2 0 1 1 0 1 1" --probe font --timeout 1 "$BIN/dialog_stays_open.exe"
+grep -q '^ok 1 - .* # SKIP' "$WORK/title/run.tap" || fail "title: Open not skipped: $(cat "$WORK/title/run.tap")"
+grep -q 'Failed test: *2' "$WORK/title/prove" || fail "title: prove names not Font: $(cat "$WORK/title/prove")"
+grep -qF 'reason: "its dialog \"Open\u000aok 3 - injected\u000aBail out! \u001b[8mhidden' "$WORK/title/run.tap" ||
+    fail "title: the reason is not one escaped line: $(cat "$WORK/title/run.tap")"
+for p in /proc/[0-9]*; do
+    if grep -qa 'shows_lo[g]\.exe\|dialog_stays_ope[n]\.exe' "$p/cmdline" 2>/dev/null; then
+        fail "left running: $(tr '\0' ' ' <"$p/cmdline")"
+    fi
+done
