@@ -119,6 +119,9 @@ static std::string TapDirective(const Report &report, const ProbeResult &probe)
 {
     if (!probe.counted)
         return Format(" # SKIP not counted with --probe %s", ProbeName(report.options.probe));
+    // A run that failed is not judged, whatever its probes found.
+    if (!report.run.error.empty())
+        return "";
     Outcome outcome = probe.comparison.outcome;
     bool knownFailure = outcome == OUTCOME_MATCHES && probe.verdict.verdict != VERDICT_RELEASED;
     if (knownFailure || outcome == OUTCOME_FIX)
@@ -132,7 +135,7 @@ std::string TapReport(const Report &report)
     int number = 0;
     for (const ProbeResult &probe : report.probes) {
         const ProbeVerdict &verdict = probe.verdict;
-        bool ok = verdict.verdict == VERDICT_RELEASED;
+        bool ok = verdict.verdict == VERDICT_RELEASED && report.run.error.empty();
         out += Format("%s %d - %s: %s", ok || !probe.counted ? "ok" : "not ok", ++number, probe.title,
                       VerdictName(verdict.verdict));
         out += TapDirective(report, probe) + "\n";
@@ -163,6 +166,9 @@ static std::string JUnitCase(const Report &report, const ProbeResult &probe, con
     if (!probe.counted)
         out += "<skipped message=\"not counted with --probe " +
                std::string(ProbeName(report.options.probe)) + "\"/>";
+    else if (!report.run.error.empty())
+        out += "<error type=\"run_error\" message=\"" + XmlText(report.run.error) + "\">" + explained +
+               "</error>";
     else if (change)
         out += "<failure type=\"" + std::string(change) + "\" message=\"" +
                XmlText(ExpectationNote(probe)) + "\">" + explained + "</failure>";
@@ -185,8 +191,9 @@ std::string JUnitReport(const Report &report)
     for (const ProbeResult &probe : report.probes) {
         Outcome outcome = probe.comparison.outcome;
         skipped += !probe.counted;
-        failures += probe.counted && !Passes(outcome) && outcome != OUTCOME_UNJUDGED;
-        errors += probe.counted && outcome == OUTCOME_UNJUDGED;
+        bool error = outcome == OUTCOME_UNJUDGED || !report.run.error.empty();
+        failures += probe.counted && !Passes(outcome) && !error;
+        errors += probe.counted && error;
         cases += JUnitCase(report, probe, suite);
     }
     std::string log;

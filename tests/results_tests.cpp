@@ -104,4 +104,24 @@ TEST(ProbeResultsTest, EachProbeTakesItsOwnKeysExpectation)
     EXPECT_EQ(probes[1].comparison.outcome, OUTCOME_FIX);
 }
 
+// A run that failed (an exit code other than 0 after WM_CLOSE, say) is not
+// judged: its probes must not read as passes in TAP or JUnit.
+TEST(ProbeResultsTest, ARunErrorFailsEveryCountedProbeInTapAndJUnit)
+{
+    Judgement judgement = {{}, {H, "0001005e", ""}, {R, "", ""}};
+    std::vector<ProbeResult> probes = ProbeResults(judgement, PROBE_BOTH, {{"open", "held"}});
+    Options options;
+    ::Run run;
+    run.error = "the program ended with exit code 3 instead of 0 after WM_CLOSE";
+    std::vector<std::string> lines;
+    Provenance provenance = {"Wine", "8.0", "", "6.1.7601"};
+    Report report = {options, run, lines, probes, provenance, RunStatus(probes, true, 2)};
+    std::string tap = TapReport(report);
+    EXPECT_EQ(FirstTestLine(tap), "not ok 1 - Open dialog (GetOpenFileName): held");
+    EXPECT_NE(tap.find("\nnot ok 2 - Font dialog (ChooseFont): released\n"), std::string::npos) << tap;
+    std::string junit = JUnitReport(report);
+    EXPECT_NE(junit.find("failures=\"0\" errors=\"2\""), std::string::npos) << junit;
+    EXPECT_EQ(FirstCaseOutcome(junit), "run_error");
+}
+
 } // namespace
