@@ -4,6 +4,7 @@
 #include "outside/expectfile.h"
 #include "outside/json.h"
 #include "outside/provenance.h"
+#include "outside/text.h"
 #include "outside/version.h"
 
 #include <fcntl.h>
@@ -53,24 +54,17 @@ static void ReportStuckModal(const Row &row)
     ExitProcess(2);
 }
 
-// The command line's arguments are in the system's code page.
-static std::wstring AnsiWide(const std::string &text)
-{
-    if (text.empty())
-        return std::wstring();
-    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
-    std::wstring out(size, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &out[0], size);
-    return out;
-}
-
-int main(int argc, char **argv)
+// The wide command line keeps paths in any script, as the checker reads them.
+int wmain(int argc, wchar_t **argv)
 {
     // UTF-8 with plain line ends, as the checker writes.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
-    g_options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; i++)
+        args.push_back(Utf8(argv[i]));
+    g_options = ParseOptions(args);
     switch (g_options.result) {
     case PARSE_HELP:
         fputs(USAGE, stdout);
@@ -89,7 +83,7 @@ int main(int argc, char **argv)
     // command line is known to be right.
     std::string error;
     Expectations listed = g_options.expectations;
-    if (!LoadExpectations(AnsiWide(g_options.expectFile), ReadProvenance().version, SURVEY_VOCABULARY,
+    if (!LoadExpectations(Wide(g_options.expectFile), ReadProvenance().version, SURVEY_VOCABULARY,
                           listed, &g_options.expectations, &error)) {
         Print({}, 2, error);
         fputs(USAGE, stderr);
