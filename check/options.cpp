@@ -69,7 +69,7 @@ static bool EndsWith(const std::string &text, const std::string &end)
 }
 
 // --json and --tap alone choose standard output; with a file, the file.
-static OptionSpec ReportOption(const char *name, const char *extension, OutputFormat format,
+static OptionRule ReportOption(const char *name, const char *extension, OutputFormat format,
                                Options *options, std::wstring *file)
 {
     return {name, VALUE_OPTIONAL,
@@ -85,7 +85,7 @@ static OptionSpec ReportOption(const char *name, const char *extension, OutputFo
             [=](const std::string &next) { return EndsWith(next, extension); }};
 }
 
-static OptionSpec FileOption(const char *name, std::wstring *file)
+static OptionRule FileOption(const char *name, std::wstring *file)
 {
     return {name, VALUE_REQUIRED, [=](const std::string &value) {
                 *file = Wide(value);
@@ -93,7 +93,7 @@ static OptionSpec FileOption(const char *name, std::wstring *file)
             }};
 }
 
-static std::vector<OptionSpec> Specs(Options *options)
+static std::vector<OptionRule> Rules(Options *options)
 {
     return {
         ReportOption("--json", ".json", OUTPUT_JSON, options, &options->json),
@@ -152,7 +152,7 @@ ParseResult ParseOptions(int argc, wchar_t **argv, Options *options, std::string
         options->program = Wide(arg);
         return std::string();
     };
-    ParseResult result = ParseCommandLine(args, Specs(options), program, error);
+    ParseResult result = ParseCommandLine(args, Rules(options), program, error);
     if (options->program.empty())
         options->program = ProgramBesideThisOne();
     return result;

@@ -4,17 +4,17 @@
 #include <math.h>
 #include <stdlib.h>
 
-static const OptionSpec *FindSpec(const std::vector<OptionSpec> &specs, const std::string &name)
+static const OptionRule *FindRule(const std::vector<OptionRule> &rules, const std::string &name)
 {
-    for (const OptionSpec &spec : specs)
-        if (spec.name == name)
-            return &spec;
+    for (const OptionRule &rule : rules)
+        if (rule.name == name)
+            return &rule;
     return nullptr;
 }
 
 // One option at args[*i]; moves *i past a value taken from the next argument.
 static std::string ApplyOption(const std::vector<std::string> &args, size_t *i,
-                               const std::vector<OptionSpec> &specs)
+                               const std::vector<OptionRule> &rules)
 {
     std::string name = args[*i], value;
     size_t equals = name.find('=');
@@ -23,26 +23,26 @@ static std::string ApplyOption(const std::vector<std::string> &args, size_t *i,
         value = name.substr(equals + 1);
         name = name.substr(0, equals);
     }
-    const OptionSpec *spec = FindSpec(specs, name);
-    if (!spec)
+    const OptionRule *rule = FindRule(rules, name);
+    if (!rule)
         return "unknown option " + name;
-    if (spec->value == VALUE_NONE && hasValue)
+    if (rule->value == VALUE_NONE && hasValue)
         return name + " takes no value";
     bool next = *i + 1 < args.size();
-    if (spec->value == VALUE_REQUIRED && !hasValue) {
+    if (rule->value == VALUE_REQUIRED && !hasValue) {
         if (!next)
             return name + " needs a value";
         value = args[++*i];
         hasValue = true;
     }
-    if (spec->value == VALUE_OPTIONAL && !hasValue && next && spec->isValue(args[*i + 1])) {
+    if (rule->value == VALUE_OPTIONAL && !hasValue && next && rule->isValue(args[*i + 1])) {
         value = args[++*i];
         hasValue = true;
     }
-    return spec->apply(hasValue ? value : std::string());
+    return rule->apply(hasValue ? value : std::string());
 }
 
-ParseResult ParseCommandLine(const std::vector<std::string> &args, const std::vector<OptionSpec> &specs,
+ParseResult ParseCommandLine(const std::vector<std::string> &args, const std::vector<OptionRule> &rules,
                              const std::function<std::string(const std::string &)> &positional,
                              std::string *error)
 {
@@ -61,7 +61,7 @@ ParseResult ParseCommandLine(const std::vector<std::string> &args, const std::ve
         else if (arg == "--version")
             result = result == PARSE_RUN ? PARSE_VERSION : result;
         else if (arg.compare(0, 2, "--") == 0)
-            wrong = ApplyOption(args, &i, specs);
+            wrong = ApplyOption(args, &i, rules);
         else
             wrong = "unknown option " + arg;
         if (!wrong.empty() && error->empty())

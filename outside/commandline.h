@@ -9,7 +9,7 @@
 
 enum ValueKind { VALUE_NONE, VALUE_REQUIRED, VALUE_OPTIONAL };
 
-struct OptionSpec {
+struct OptionRule {
     std::string name; // "--timeout"
     ValueKind value;
     // Takes the option, with its value if it has one; returns what was
@@ -24,7 +24,7 @@ enum ParseResult { PARSE_RUN, PARSE_HELP, PARSE_VERSION, PARSE_ERROR };
 // Reads every argument, so that an option after a mistake (an output
 // format) still applies; the first mistake is the error. positional takes
 // each argument that is not an option and returns what was wrong, or "".
-ParseResult ParseCommandLine(const std::vector<std::string> &args, const std::vector<OptionSpec> &specs,
+ParseResult ParseCommandLine(const std::vector<std::string> &args, const std::vector<OptionRule> &rules,
                              const std::function<std::string(const std::string &)> &positional,
                              std::string *error);
 

@@ -72,7 +72,7 @@ Options ParseOptions(const std::vector<std::string> &args)
 {
     Options options;
     Options *o = &options;
-    std::vector<OptionSpec> specs = {
+    std::vector<OptionRule> rules = {
         {"--json", VALUE_NONE, [o](const std::string &) { o->json = true; return std::string(); }},
         {"--strict", VALUE_NONE, [o](const std::string &) { o->strict = true; return std::string(); }},
         {"--only", VALUE_REQUIRED, [o](const std::string &value) { return ParseKinds(value, o->kinds); }},
@@ -87,7 +87,7 @@ Options ParseOptions(const std::vector<std::string> &args)
     auto positional = [](const std::string &arg) {
         return "unexpected argument \"" + arg + "\": the survey takes options only";
     };
-    options.result = ParseCommandLine(args, specs, positional, &options.error);
+    options.result = ParseCommandLine(args, rules, positional, &options.error);
     options.help = options.result == PARSE_HELP;
     if (options.kinds.empty())
         for (const Kind &kind : AllKinds())

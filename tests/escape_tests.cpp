@@ -57,13 +57,13 @@ Parsed Parse(const std::vector<std::string> &args)
 {
     Parsed parsed;
     auto note = [&](const std::string &what) { parsed.given += what + ";"; return std::string(); };
-    std::vector<OptionSpec> specs = {
+    std::vector<OptionRule> rules = {
         {"--flag", VALUE_NONE, [&](const std::string &) { return note("flag"); }},
         {"--value", VALUE_REQUIRED, [&](const std::string &v) { return v == "bad" ? "bad value" : note("value=" + v); }},
         {"--file", VALUE_OPTIONAL, [&](const std::string &v) { return note("file=" + v); },
          [](const std::string &next) { return next.size() > 5 && next.substr(next.size() - 5) == ".json"; }},
     };
-    parsed.result = ParseCommandLine(args, specs, [&](const std::string &arg) { return note("arg " + arg); },
+    parsed.result = ParseCommandLine(args, rules, [&](const std::string &arg) { return note("arg " + arg); },
                                      &parsed.error);
     return parsed;
 }
