@@ -122,14 +122,14 @@ int wmain(int argc, wchar_t **argv)
     }
     // The file's line depends on the platform, so it is read only once the
     // command line is known to be right.
+    Provenance provenance = ReadProvenance();
     Expectations listed = options.expectations;
-    if (!LoadExpectations(options.expectFile, ReadProvenance().version, CHECK_VOCABULARY, listed,
+    if (!LoadExpectations(options.expectFile, provenance.version, CHECK_VOCABULARY, listed,
                           &options.expectations, &error))
         return UsageError(options, error);
 
     Run run;
     RunProgram(options, &run);
-    Provenance provenance = ReadProvenance();
     Judgement judgement = Judge(run);
     std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
     Report report = {options, run, judgement.lines, probes, provenance,
