@@ -82,16 +82,6 @@ Outcome RunTool(const std::string &tool, const std::string &arguments, DWORD lim
     return outcome;
 }
 
-void WriteCase(const std::string &standIn, int exitCode, const std::string &log)
-{
-    std::string path = BesideThisProgram(standIn + ".case");
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    std::string text = std::to_string(exitCode) + "\n" + log;
-    DWORD written;
-    WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr);
-    CloseHandle(file);
-}
-
 int EndLeftovers(const char *exeName)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -243,6 +233,14 @@ bool IsOneJsonObject(const std::string &text)
     JsonReader reader{text};
     return !text.empty() && text[0] == '{' && reader.Value() && reader.at == text.size() - 1 &&
            text.back() == '\n';
+}
+
+void WriteWholeFile(const std::string &path, const std::string &text)
+{
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    EXPECT_TRUE(WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr)) << path;
+    CloseHandle(file);
 }
 
 std::string ReadWholeFile(const std::string &path)

@@ -28,9 +28,6 @@ inline Outcome RunChecker(const std::string &arguments, DWORD limitMs = 60000,
     return RunTool("check.exe", arguments, limitMs, during);
 }
 
-// Writes NAME.case beside the stand-in NAME.exe: its exit code and its log.
-void WriteCase(const std::string &standIn, int exitCode, const std::string &log);
-
 // The processes of this name still running; any found are ended, so that
 // one test's leftovers do not spoil the next.
 int EndLeftovers(const char *exeName);
@@ -46,6 +43,7 @@ int Freeze(DWORD processId);
 // JSON's grammar and nothing more.
 bool IsOneJsonObject(const std::string &text);
 
+void WriteWholeFile(const std::string &path, const std::string &text);
 std::string ReadWholeFile(const std::string &path);
 
 #endif

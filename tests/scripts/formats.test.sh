@@ -1,15 +1,15 @@
 # The checker's report files read by real readers, on stand-ins whose text
 # is hostile: prove finds exactly two tests and the probes that failed, the
 # JUnit XML parses and its suite's counts are the verdicts of the JSON of
-# the same run, jq reads the JSON, and no raw control character reaches the
-# terminal.
+# the same run, jq reads the program's text back as it was, and no raw
+# control character reaches the terminal.
 source "$(dirname "$0")/helpers.sh"
 BIN=$BUILD/x86_64/bin
 trap 'rm -rf "$WORK" "$BIN/shows_log.case"' EXIT
 
 # check_run NAME STATUS JUNIT-COUNTS CHECKER-ARGS...: one run, with every
-# report file; the counts are the suite's tests, failures, errors and
-# skipped, then the elements of each.
+# report file in a folder the checker makes; the counts are the suite's
+# tests, failures, errors and skipped, then the elements of each.
 check_run() {
     local name=$1 status=$2 want=$3
     shift 3
@@ -29,15 +29,25 @@ check_run() {
 
     xmllint --noout "$dir/run.xml" || fail "$name: the JUnit XML does not parse"
     local counts
-    counts=$(xmllint --xpath 'concat(//testsuite/@tests, " ", //testsuite/@failures, " ", //testsuite/@errors, " ", //testsuite/@skipped, " ", count(//testcase/failure), " ", count(//testcase/error), " ", count(//testcase/skipped))' "$dir/run.xml")
+    counts=$(junit "$name" 'concat(//testsuite/@tests, " ", //testsuite/@failures, " ", //testsuite/@errors, " ", //testsuite/@skipped, " ", count(//testcase/failure), " ", count(//testcase/error), " ", count(//testcase/skipped))')
     [ "$counts" = "$want" ] || fail "$name: JUnit counts '$counts' for verdicts '$verdicts', not '$want'"
 }
+junit() { xmllint --xpath "$2" "$WORK/$1/run.xml"; }
 
 # Open held, Font naming a holder with no complaint: one failure, one error.
-printf '0\nTesting GetOpenFileName\r\n\033[8mhidden\033]52;c;aGk=\a\033]0;title\a\r\n"\\'"'"' ]]> <a> &amp; \xc3\xa9\xef\xbf\xbe\x01\r\nTAP version 13\r\nBail out! forged\r\nWM_NOTIFY:0001005e - fffffda6 - (2)\r\nCommonFileDialog - mouse capture should have been released now!\r\nTesting ChooseFont\r\nWM_CTLCOLORDLG:0001005e - (0)\r\n' >"$BIN/shows_log.case"
+hostile=$'\e[8mhidden\e]52;c;aGk=\a'
+quoted=$'"\\\' ]]> <a> &amp; \xc3\xa9\xef\xbf\xbe\x01\x7f\xc2\x9b'
+printf '0\nTesting GetOpenFileName\r\n%s\r\n%s\r\nTAP version 13\r\nBail out! forged\r\nWM_NOTIFY:0001005e - fffffda6 - (2)\r\nCommonFileDialog - mouse capture should have been released now!\r\nTesting ChooseFont\r\nWM_CTLCOLORDLG:0001005e - (0)\r\n' \
+    "$hostile" "$quoted" >"$BIN/shows_log.case"
 check_run log 2 "2 1 1 0 1 1 0" "$BIN/shows_log.exe"
 [ "$verdicts" = "held not_judged both" ] || fail "log: verdicts $verdicts"
 grep -q 'Failed tests*: *1-2' "$WORK/log/prove" || fail "log: prove names not both probes: $(cat "$WORK/log/prove")"
+grep -qxF '\x1b[8mhidden\x1b]52;c;aGk=\x07' "$WORK/out" && grep -qF '\x01\x7f\x9b' "$WORK/out" ||
+    fail "log: the terminal does not show the escapes: $(cat "$WORK/out")"
+[ "$(jq -r '.log[1:3] | join("\n")' "$WORK/log/run.json")" = "$hostile"$'\n'"$quoted" ] ||
+    fail "log: the JSON does not give the text back: $(cat "$WORK/log/run.json")"
+[[ "$(junit log 'string(//system-out)')" == *$'"\\\' ]]> <a> &amp; \xc3\xa9\xef\xbf\xbd\xef\xbf\xbd\x7f\xc2\x9b'*"[5 characters that XML cannot hold replaced by U+FFFD]"* ]] ||
+    fail "log: the JUnit output is not the text with U+FFFD: $(cat "$WORK/log/run.xml")"
 
 # A dialog titled with forged TAP lines, closed from outside: Open not
 # counted, with the title in its reason; Font never reached.
@@ -46,8 +56,13 @@ grep -q '^ok 1 - .* # SKIP' "$WORK/title/run.tap" || fail "title: Open not skipp
 grep -q 'Failed test: *2' "$WORK/title/prove" || fail "title: prove names not Font: $(cat "$WORK/title/prove")"
 grep -qF 'reason: "its dialog \"Open\u000aok 3 - injected\u000aBail out! \u001b[8mhidden' "$WORK/title/run.tap" ||
     fail "title: the reason is not one escaped line: $(cat "$WORK/title/run.tap")"
+
+# The same title on a dialog that Cancel does not close: the run's error
+# names it, escaped, on the terminal and in the TAP.
+check_run stubborn 2 "2 0 2 0 0 2 0" --timeout 1 "$BIN/stubborn_dialog.exe"
+expect_said 'the dialog "Open\x0aok 3 - injected\x0aBail out! \x1b[8mhidden \x1b]0;title\x07"'"'"'\" stayed open even after Cancel; the program was ended'
 for p in /proc/[0-9]*; do
-    if grep -qa 'shows_lo[g]\.exe\|dialog_stays_ope[n]\.exe' "$p/cmdline" 2>/dev/null; then
+    if grep -qa 'shows_lo[g]\.exe\|dialog_stays_ope[n]\.exe\|stubborn_dialo[g]\.exe' "$p/cmdline" 2>/dev/null; then
         fail "left running: $(tr '\0' ' ' <"$p/cmdline")"
     fi
 done
