@@ -154,20 +154,26 @@ int Freeze(DWORD processId)
 struct JsonReader {
     const std::string &text;
     size_t at = 0;
-    void Space() { while (at < text.size() && strchr(" \t\r\n", text[at])) at++; }
-    bool Eat(char c) { Space(); return at < text.size() && text[at] == c ? (at++, true) : false; }
+    char Next() const { return at < text.size() ? text[at] : '\0'; }
+    void Space() { while (Next() && strchr(" \t\r\n", Next())) at++; }
+    bool Eat(char c) { Space(); return Next() == c && c ? (at++, true) : false; }
     bool Word(const char *word)
     {
-        size_t length = strlen(word);
-        return text.compare(at, length, word) == 0 ? (at += length, true) : false;
+        return text.compare(at, strlen(word), word) == 0 ? (at += strlen(word), true) : false;
     }
-    bool Escape()
+    bool Digits()
     {
-        if (++at >= text.size())
-            return false;
-        if (strchr("\"\\/bfnrt", text[at]))
-            return ++at, true;
-        if (text[at] != 'u' || at + 4 >= text.size())
+        size_t start = at;
+        while (isdigit((unsigned char)Next()))
+            at++;
+        return at > start;
+    }
+    bool Escape() // at the backslash
+    {
+        at++;
+        if (Next() && strchr("\"\\/bfnrt", Next()))
+            return at++, true;
+        if (Next() != 'u' || at + 4 >= text.size())
             return false;
         for (int k = 1; k <= 4; k++)
             if (!isxdigit((unsigned char)text[at + k]))
@@ -178,53 +184,31 @@ struct JsonReader {
     {
         if (!Eat('"'))
             return false;
-        while (at < text.size() && text[at] != '"') {
-            if ((unsigned char)text[at] < 0x20)
+        while (Next() != '"') // a raw control character, or the text's end, fails
+            if ((unsigned char)Next() < 0x20 || (Next() == '\\' ? !Escape() : (at++, false)))
                 return false;
-            if (text[at] != '\\')
-                at++;
-            else if (!Escape())
-                return false;
-        }
-        return at++ < text.size();
-    }
-    bool Number()
-    {
-        size_t start = at;
-        Word("-");
-        if (!Word("0")) {
-            if (at >= text.size() || !strchr("123456789", text[at]))
-                return false;
-            while (at < text.size() && isdigit((unsigned char)text[at]))
-                at++;
-        }
-        if (Word("."))
-            while (at < text.size() && isdigit((unsigned char)text[at]))
-                at++;
-        return at > start && isdigit((unsigned char)text[at - 1]);
+        return at++, true;
     }
     bool Value()
     {
         Space();
-        if (at >= text.size())
-            return false;
-        char c = text[at];
+        char c = Next(), close = c == '{' ? '}' : ']';
         if (c == '"')
             return String();
         if (c == '{' || c == '[') {
             at++;
-            char close = c == '{' ? '}' : ']';
             if (Eat(close))
                 return true;
-            do {
-                if (c == '{' && !(String() && Eat(':')))
+            do
+                if ((c == '{' && !(String() && Eat(':'))) || !Value())
                     return false;
-                if (!Value())
-                    return false;
-            } while (Eat(','));
+            while (Eat(','));
             return Eat(close);
         }
-        return Word("null") || Word("true") || Word("false") || Number();
+        if (Word("null") || Word("true") || Word("false"))
+            return true;
+        Word("-");
+        return (Word("0") || (Next() != '0' && Digits())) && (!Word(".") || Digits());
     }
 };
 
