@@ -65,53 +65,57 @@ const std::string BOTH_RELEASED = RunLog(OPEN_RELEASED, FONT_RELEASED);
 const std::string OPEN_HELD_ONLY = RunLog(OPEN_HELD, FONT_RELEASED);
 const std::string FONT_MISSING = RunLog(OPEN_RELEASED, "");
 
-INSTANTIATE_TEST_SUITE_P(
-    Combinations, CheckerStatusTest,
-    ::testing::Values(
-        StatusCase{"BothReleased", BOTH_RELEASED, 0, "", 0, "released", "released", nullptr},
-        StatusCase{"OpenHeld", OPEN_HELD_ONLY, 0, "", 1, "held", "released", nullptr},
-        StatusCase{"FontHeld", RunLog(OPEN_RELEASED, FONT_HELD), 0, "--unjudged-status 125", 1,
-                   "released", "held", nullptr},
-        StatusCase{"NotJudged", RunLog(OPEN_RELEASED, FONT_NO_COMPLAINT), 0, "", 2, "released",
-                   "not_judged", nullptr},
-        StatusCase{"HeldOnlyInTheProbeNotCounted", OPEN_HELD_ONLY, 0, "--probe font", 0, "held", "released", nullptr},
-        StatusCase{"HeldInTheProbeCounted", OPEN_HELD_ONLY, 0, "--probe=open", 1, "held", "released", nullptr},
-        StatusCase{"NotJudgedOnlyInTheProbeNotCounted", FONT_MISSING, 0, "--probe open --unjudged-status 125",
-                   0, "released", "not_judged", nullptr},
-        StatusCase{"NotJudgedInTheProbeCounted", FONT_MISSING, 0, "--unjudged-status 125", 125,
-                   "released", "not_judged", nullptr},
-        // What was expected decides; the program's own rule, where nothing was.
-        StatusCase{"KnownHeldPasses", OPEN_HELD_ONLY, 0, "--expect open=held,font=released", 0, "held", "released", nullptr},
-        StatusCase{"RegressionFails", OPEN_HELD_ONLY, 0, "--expect open=released", 1, "held", "released", nullptr},
-        StatusCase{"FixFails", BOTH_RELEASED, 0, "--expect=open=held", 1, "released", "released", nullptr},
-        StatusCase{"KnownNotJudgedPasses", FONT_MISSING, 0, "--unjudged-status 125 --expect font=not_judged", 0,
-                   "released", "not_judged", nullptr},
-        StatusCase{"RunErrorWithBothJudged", OPEN_HELD_ONLY, 3, "", 2, "held", "released",
-                   "exit code 3 instead of 0 after WM_CLOSE"},
-        StatusCase{"RunErrorTakesTheUnjudgedStatus", BOTH_RELEASED, 3, "--unjudged-status=7", 7,
-                   "released", "released", "exit code 3 instead of 0"},
-        StatusCase{"ReportNotWrittenTakesTheUnjudgedStatus", BOTH_RELEASED, 0,
-                   "--unjudged-status 9 --junit Z:\\dev\\full", 9, "released", "released",
-                   "Z:\\\\dev\\\\full could not be written: writing it failed: error 112"},
-        StatusCase{"UsageErrorIsTwoWhateverTheUnjudgedStatus", BOTH_RELEASED, 0,
-                   "--unjudged-status 125 --timeout 0", 2, "not_judged", "not_judged", "--timeout"}),
-    [](const ::testing::TestParamInfo<StatusCase> &info) { return std::string(info.param.name); });
+const StatusCase STATUS_CASES[] = {
+    {"BothReleased", BOTH_RELEASED, 0, "", 0, "released", "released", nullptr},
+    {"OpenHeld", OPEN_HELD_ONLY, 0, "", 1, "held", "released", nullptr},
+    {"FontHeld", RunLog(OPEN_RELEASED, FONT_HELD), 0, "--unjudged-status 125", 1, "released", "held", nullptr},
+    {"NotJudged", RunLog(OPEN_RELEASED, FONT_NO_COMPLAINT), 0, "", 2, "released", "not_judged", nullptr},
+    {"HeldOnlyInTheProbeNotCounted", OPEN_HELD_ONLY, 0, "--probe font", 0, "held", "released", nullptr},
+    {"HeldInTheProbeCounted", OPEN_HELD_ONLY, 0, "--probe=open", 1, "held", "released", nullptr},
+    {"NotJudgedOnlyInTheProbeNotCounted", FONT_MISSING, 0, "--probe open --unjudged-status 125", 0, "released",
+     "not_judged", nullptr},
+    {"NotJudgedInTheProbeCounted", FONT_MISSING, 0, "--unjudged-status 125", 125, "released", "not_judged", nullptr},
+    // What was expected decides; the program's own rule, where nothing was.
+    {"KnownHeldPasses", OPEN_HELD_ONLY, 0, "--expect open=held,font=released", 0, "held", "released", nullptr},
+    {"RegressionFails", OPEN_HELD_ONLY, 0, "--expect open=released", 1, "held", "released", nullptr},
+    {"FixFails", BOTH_RELEASED, 0, "--expect=open=held", 1, "released", "released", nullptr},
+    {"KnownNotJudgedPasses", FONT_MISSING, 0, "--unjudged-status 125 --expect font=not_judged", 0, "released",
+     "not_judged", nullptr},
+    {"RunErrorWithBothJudged", OPEN_HELD_ONLY, 3, "", 2, "held", "released", "exit code 3 instead of 0 after WM_CLOSE"},
+    {"RunErrorTakesTheUnjudgedStatus", BOTH_RELEASED, 3, "--unjudged-status=7", 7, "released", "released",
+     "exit code 3 instead of 0"},
+    {"ReportNotWrittenTakesTheUnjudgedStatus", BOTH_RELEASED, 0, "--unjudged-status 9 --junit Z:\\dev\\full", 9,
+     "released", "released", "Z:\\\\dev\\\\full could not be written: writing it failed: error 112"},
+    {"UsageErrorIsTwoWhateverTheUnjudgedStatus", BOTH_RELEASED, 0, "--unjudged-status 125 --timeout 0", 2,
+     "not_judged", "not_judged", "--timeout"}};
+INSTANTIATE_TEST_SUITE_P(Combinations, CheckerStatusTest, ::testing::ValuesIn(STATUS_CASES),
+                         [](const ::testing::TestParamInfo<StatusCase> &info) { return std::string(info.param.name); });
 
-// Each failure ends within its limit with status 2, says what happened, and
+// Each failure, a program frozen from inside the platform as a stopped
+// program is (with its dialog up, or once its log is read and it is
+// closing) and a child left behind holding every handle it could inherit:
+// the checker ends within its limit and grace, says what happened, and
 // leaves nothing running.
 struct Failure {
     const char *standIn;
-    const char *expected;
+    DWORD status;
+    const char *expected;                 // in its standard output or error
+    const char *freezeClass, *freezeTitle; // the window to wait for and freeze, if any
 };
 
 class CheckerFailureTest : public ::testing::TestWithParam<Failure> {};
 
-TEST_P(CheckerFailureTest, EndsInTimeWithStatusTwoAndNothingLeftRunning)
+TEST_P(CheckerFailureTest, EndsInTimeSaysWhatHappenedAndLeavesNothingRunning)
 {
     const Failure &failure = GetParam();
-    Outcome outcome = RunChecker("--json --timeout 2 " + Quoted(BesideThisProgram(failure.standIn)), 30000);
-    EXPECT_EQ(outcome.status, 2u) << outcome.out;
-    EXPECT_TRUE(std::regex_search(outcome.out, std::regex(failure.expected))) << outcome.out;
+    int frozen = 0;
+    Outcome outcome = RunChecker("--json --timeout 2 " + Quoted(BesideThisProgram(failure.standIn)), 30000, [&] {
+        if (failure.freezeTitle)
+            frozen = Freeze(WaitForWindow(failure.freezeClass, failure.freezeTitle, 10000));
+    });
+    EXPECT_EQ(frozen > 0, failure.freezeTitle != nullptr);
+    EXPECT_EQ(outcome.status, failure.status) << outcome.out;
+    EXPECT_TRUE(std::regex_search(outcome.out + outcome.err, std::regex(failure.expected))) << outcome.out << outcome.err;
     EXPECT_TRUE(IsOneJsonObject(outcome.out)) << outcome.out;
     // The limit holds: 2 s, 5 s of grace to close what is stuck, and the start.
     EXPECT_LT(outcome.ms, 8000u);
@@ -121,54 +125,21 @@ TEST_P(CheckerFailureTest, EndsInTimeWithStatusTwoAndNothingLeftRunning)
 INSTANTIATE_TEST_SUITE_P(
     StandIns, CheckerFailureTest,
     ::testing::Values(
-        Failure{"no_such.exe", "\"error\": \"there is no program at"},
-        Failure{"not_a_program.exe", "not_a_program.exe could not be started: "},
-        Failure{"never_shows.exe", "\"error\": \"the program showed no window within 2.0 s"},
-        Failure{"exits_at_once.exe", "\"error\": \"the program ended by itself with exit code 3 before"},
-        Failure{"crashes.exe", "\"error\": \"the program crashed before showing its main window: "
-                               "code 0xc0000005"},
-        Failure{"prints.exe", "\"error\": \"the program ended by itself with exit code 4 before"},
-        Failure{"hangs_with_dialog.exe", "\"error\": \"the program stopped answering with its "
-                                         "dialog \\\\\"Hangs\\\\\" open"},
-        Failure{"dialog_stays_open.exe",
+        Failure{"no_such.exe", 2, "\"error\": \"there is no program at"},
+        Failure{"not_a_program.exe", 2, "not_a_program.exe could not be started: "},
+        Failure{"never_shows.exe", 2, "\"error\": \"the program showed no window within 2.0 s"},
+        Failure{"exits_at_once.exe", 2, "\"error\": \"the program ended by itself with exit code 3 before"},
+        Failure{"crashes.exe", 2, "\"error\": \"the program crashed before showing its main window: code 0xc0000005"},
+        Failure{"prints.exe", 2, "\"error\": \"the program ended by itself with exit code 4 before"},
+        Failure{"hangs_with_dialog.exe", 2, "\"error\": \"the program stopped answering with its dialog \\\\\"Hangs\\\\\" open"},
+        Failure{"dialog_stays_open.exe", 2,
                 "\"openFile\": \\{\"verdict\": \"not_judged\", \"holder\": null, \"reason\": "
-                "\"its dialog \\\\\"Open\\\\u000aok 3 - injected\\\\u000aBail out! \\\\u001b\\[8m.* "
-                "did not close by itself"}));
-
-// Frozen from inside the platform, as a stopped program is, with its
-// dialog up, or once its log is read and it is closing: the checker names
-// it, ends it within its limit and grace, and leaves nothing running.
-TEST(CheckerProcessTest, AFrozenProgramIsNamedAndEndedInTime)
-{
-    const struct {
-        const char *standIn, *windowClass, *windowTitle, *expected;
-    } freezes[] = {
-        {"dialog_stays_open.exe", nullptr, HOSTILE_TITLE,
-         "the program stopped answering with its dialog \"Open\\\\x0aok 3 - injected.*\" open; it was ended"},
-        {"slow_to_close.exe", "TEST", "closing", "did not end within [0-9.]+ s after WM_CLOSE"},
-    };
-    for (const auto &freeze : freezes) {
-        int frozen = 0;
-        Outcome outcome = RunChecker("--timeout 2 " + Quoted(BesideThisProgram(freeze.standIn)), 30000, [&] {
-            frozen = Freeze(WaitForWindow(freeze.windowClass, freeze.windowTitle, 10000));
-        });
-        EXPECT_GT(frozen, 0) << freeze.standIn;
-        EXPECT_EQ(outcome.status, 2u) << outcome.out << outcome.err;
-        EXPECT_TRUE(std::regex_search(outcome.err, std::regex(freeze.expected))) << outcome.err;
-        EXPECT_LT(outcome.ms, 8000u) << freeze.standIn;
-        EXPECT_EQ(EndLeftovers(freeze.standIn), 0) << freeze.standIn;
-    }
-}
-
-// A child that the program leaves behind, handed every handle the program
-// could hand down, neither outlives the checker nor holds its output open.
-TEST(CheckerProcessTest, NothingThatTheProgramStartsOutlivesTheChecker)
-{
-    Outcome outcome = RunChecker("--quiet --timeout 10 " + Quoted(BesideThisProgram("leaves_child.exe")), 20000);
-    EXPECT_EQ(outcome.status, 0u) << outcome.out << outcome.err;
-    EXPECT_LT(outcome.ms, 10000u);
-    EXPECT_EQ(EndLeftovers("leaves_child.exe"), 0);
-}
+                "\"its dialog \\\\\"Open\\\\u000aok 3 - injected\\\\u000aBail out! \\\\u001b\\[8m.* did not close by itself"},
+        Failure{"dialog_stays_open.exe", 2,
+                "the program stopped answering with its dialog \"Open\\\\x0aok 3 - injected.*\" open; it was ended",
+                nullptr, HOSTILE_TITLE},
+        Failure{"slow_to_close.exe", 2, "did not end within [0-9.]+ s after WM_CLOSE", "TEST", "closing"},
+        Failure{"leaves_child.exe", 0, "\"error\": null"}));
 
 // Two programs of the same class and title at once: the checker reads its own.
 TEST(CheckerProcessTest, ReadsItsOwnProgramsPaneNotAnothers)
