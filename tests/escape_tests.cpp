@@ -66,7 +66,7 @@ TEST(CommandLineTest, OneDialectForEveryTool)
         {{"--value"}, PARSE_ERROR, "--value needs a value", ""},
         {{"--flag=1"}, PARSE_ERROR, "--flag takes no value", ""},
         {{"--value", "bad", "--flag"}, PARSE_ERROR, "bad value", "flag;"},
-        {{"--nope", "--flag"}, PARSE_ERROR, "unknown option --nope", "flag;"},
+        {{"--nope", "--flag", "-x"}, PARSE_ERROR, "unknown option --nope", "flag;"},
         {{"-x"}, PARSE_ERROR, "unknown option -x", ""},
         {{"--help", "--nope"}, PARSE_ERROR, "unknown option --nope", ""},
     };
