@@ -18,61 +18,49 @@ const Verdict R = VERDICT_RELEASED, H = VERDICT_HELD, N = VERDICT_NOT_JUDGED;
 
 // A log as the pane may hold it, and each probe's verdict and holder; the
 // reason, where given, is part of one probe's reason.
-struct Case {
-    const char *name;
-    std::string log;
-    Verdict open;
-    const char *openHolder;
-    Verdict font;
-    const char *fontHolder, *reason;
-};
-
-void PrintTo(const Case &c, std::ostream *out) { *out << c.name; }
-
-class VerdictTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(VerdictTest, EachProbeIsJudgedAsFixed)
+TEST(VerdictTest, EachProbeIsJudgedAsFixed)
 {
-    const Case &c = GetParam();
-    Judgement judgement = JudgeLog(c.log);
-    EXPECT_EQ(judgement.openFile.verdict, c.open);
-    EXPECT_EQ(judgement.openFile.holder, c.openHolder);
-    EXPECT_EQ(judgement.chooseFont.verdict, c.font);
-    EXPECT_EQ(judgement.chooseFont.holder, c.fontHolder);
-    EXPECT_NE((judgement.openFile.reason + "|" + judgement.chooseFont.reason).find(c.reason),
-              std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Logs, VerdictTest,
-    ::testing::Values(
-        Case{"RealLog", HELD_RUN, H, "0001005e", R, "", ""},
-        Case{"ClosingNotificationsAndColourRequests",
-             RunLog(OPEN_RELEASED + "WM_NOTIFY:00000000 - fffffda2 - (3)\r\nQuitting dialog\r\n",
-                    FONT_RELEASED + FONT_RELEASED),
-             R, "", R, "", ""},
+    const struct {
+        const char *name;
+        std::string log;
+        Verdict open;
+        const char *openHolder;
+        Verdict font;
+        const char *fontHolder, *reason;
+    } cases[] = {
+        {"real log", HELD_RUN, H, "0001005e", R, "", ""},
+        {"closing notifications and colour requests",
+         RunLog(OPEN_RELEASED + "WM_NOTIFY:00000000 - fffffda2 - (3)\r\nQuitting dialog\r\n", FONT_RELEASED + FONT_RELEASED),
+         R, "", R, "", ""},
         // The Font dialog judges at its first colour request only.
-        Case{"FontHeldOnlyLater", RunLog(OPEN_HELD, FONT_RELEASED + FONT_HELD), H, "0001005e", R, "", "later"},
-        Case{"FontHeldFirst", RunLog(OPEN_HELD, FONT_HELD + FONT_RELEASED), H, "0001005e", H, "0001005e", ""},
-        Case{"FontHolderWithoutComplaint", RunLog(OPEN_HELD, FONT_NO_COMPLAINT + FONT_HELD),
-             H, "0001005e", N, "", "no complaint"},
-        Case{"OpenHolderWithoutComplaint",
-             RunLog("WM_NOTIFY:0001005e - fffffda6 - (2)\r\nQuitting dialog\r\n", FONT_RELEASED),
-             N, "", R, "", "no complaint"},
+        {"font held only later", RunLog(OPEN_HELD, FONT_RELEASED + FONT_HELD), H, "0001005e", R, "", "later"},
+        {"font held first", RunLog(OPEN_HELD, FONT_HELD + FONT_RELEASED), H, "0001005e", H, "0001005e", ""},
+        {"font holder without complaint", RunLog(OPEN_HELD, FONT_NO_COMPLAINT + FONT_HELD), H, "0001005e", N, "",
+         "no complaint"},
+        {"open holder without complaint", RunLog("WM_NOTIFY:0001005e - fffffda6 - (2)\r\nQuitting dialog\r\n", FONT_RELEASED),
+         N, "", R, "", "no complaint"},
         // Only the newest run counts, whatever text is in front of it.
-        Case{"EarlierRunInFront", RunLog(OPEN_HELD, FONT_HELD) + RunLog(OPEN_RELEASED, FONT_RELEASED),
-             R, "", R, "", ""},
-        Case{"UsersLastLineRunsIntoTheHeader",
-             "WM_NOTIFY:00020058 - fffffda6 - (2)\r\nQuitting dialog\r\nuser lin" + HELD_RUN,
-             H, "0001005e", R, "", ""},
+        {"earlier run in front", RunLog(OPEN_HELD, FONT_HELD) + RunLog(OPEN_RELEASED, FONT_RELEASED), R, "", R, "", ""},
+        {"user's last line runs into the header",
+         "WM_NOTIFY:00020058 - fffffda6 - (2)\r\nQuitting dialog\r\nuser lin" + HELD_RUN, H, "0001005e", R, "", ""},
         // What the pane's trimming leaves of the Open dialog's checkpoint.
-        Case{"ComplaintOutlivedItsCheckpoint", From(HELD_RUN, "CommonFileDialog"), H, "", R, "", ""},
-        Case{"CheckpointCutShortWithComplaint", From(HELD_RUN, "0001005e - fffffda6"), H, "", R, "", ""},
-        Case{"CheckpointCutShort", From(RunLog(OPEN_RELEASED, FONT_RELEASED), "00000000 - fffffda6"),
-             N, "", R, "", "cut short"},
-        Case{"CheckpointsNeverReached", RunLog("", ""), N, "", N, "", "not in the log"},
-        Case{"Empty", "", N, "", N, "", "not in the log"}),
-    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+        {"complaint outlived its checkpoint", From(HELD_RUN, "CommonFileDialog"), H, "", R, "", ""},
+        {"checkpoint cut short, with complaint", From(HELD_RUN, "0001005e - fffffda6"), H, "", R, "", ""},
+        {"checkpoint cut short", From(RunLog(OPEN_RELEASED, FONT_RELEASED), "00000000 - fffffda6"), N, "", R, "",
+         "cut short"},
+        {"checkpoints never reached", RunLog("", ""), N, "", N, "", "not in the log"},
+        {"empty", "", N, "", N, "", "not in the log"},
+    };
+    for (const auto &c : cases) {
+        Judgement judgement = JudgeLog(c.log);
+        EXPECT_EQ(judgement.openFile.verdict, c.open) << c.name;
+        EXPECT_EQ(judgement.openFile.holder, c.openHolder) << c.name;
+        EXPECT_EQ(judgement.chooseFont.verdict, c.font) << c.name;
+        EXPECT_EQ(judgement.chooseFont.holder, c.fontHolder) << c.name;
+        EXPECT_NE((judgement.openFile.reason + "|" + judgement.chooseFont.reason).find(c.reason), std::string::npos)
+            << c.name;
+    }
+}
 
 TEST(VerdictLinesTest, AreThePanesLinesWithoutTheirBreaks)
 {
@@ -85,16 +73,11 @@ TEST(VerdictLinesTest, AreThePanesLinesWithoutTheirBreaks)
 TEST(FontProbeStartedTest, OnlyTheNewestRunsHeadersCount)
 {
     const std::string openOnly = "Testing GetOpenFileName\r\nWnd with capture:0001005e\r\n";
-    const struct {
-        std::string log;
-        bool started;
-    } cases[] = {
-        {"", false}, {openOnly, false}, {HELD_RUN + HELD_RUN, true},
-        {HELD_RUN + openOnly, false},                 // the Font header is an older run's
-        {From(HELD_RUN, "Testing ChooseFont"), true}, // the Open header trimmed away
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(FontProbeStarted(c.log), c.started) << c.log;
+    EXPECT_FALSE(FontProbeStarted(""));
+    EXPECT_FALSE(FontProbeStarted(openOnly));
+    EXPECT_TRUE(FontProbeStarted(HELD_RUN + HELD_RUN));
+    EXPECT_FALSE(FontProbeStarted(HELD_RUN + openOnly));                // the Font header is an older run's
+    EXPECT_TRUE(FontProbeStarted(From(HELD_RUN, "Testing ChooseFont"))); // the Open header trimmed away
 }
 
 } // namespace
