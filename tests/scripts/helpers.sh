@@ -29,9 +29,7 @@ expect_run() {
     [[ $got =~ ^($want)$ ]] || { cat "$WORK/err" >&2; fail "$* ended with status $got, not $want"; }
 }
 
-expect_said() {
-    grep -qF -- "$1" "$WORK/err" || { cat "$WORK/err" >&2; fail "stderr lacks: $1"; }
-}
+expect_said() { grep -qF -- "$1" "$WORK/err" || { cat "$WORK/err" >&2; fail "stderr lacks: $1"; }; }
 
 # Processes still running in a prefix: none should outlive the script.
 expect_nothing_left_in() {
@@ -43,13 +41,8 @@ expect_nothing_left_in() {
     return 0
 }
 
-# prefix_copy DIR [MARK]: a linked copy of the run's prefix, marked as made
-# by the scripts with MARK (complete or creating), or not marked at all.
-prefix_copy() {
-    cp -al "$RUN_PREFIX" "$1"
-    rm -f "$1/$PREFIX_MARKER"
-    [ -z "${2:-}" ] || printf '%s\n' "$2" >"$1/$PREFIX_MARKER"
-}
+# prefix_copy DIR: a linked copy of the run's prefix, not marked as the scripts'.
+prefix_copy() { cp -al "$RUN_PREFIX" "$1" && rm -f "$1/$PREFIX_MARKER"; }
 
 # standin_platform DIR: a platform whose loaders log each call to DIR/calls
 # and run the real one, $real. Shell commands in STANDIN_CHECK (but for
@@ -78,10 +71,7 @@ LOADER
 
 # start_run COMMAND...: in the background as RUN_PID, output as expect_run's.
 RUN_PID=""
-start_run() {
-    "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- &
-    RUN_PID=$!
-}
+start_run() { "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- & RUN_PID=$!; }
 
 # A run that a failed test leaves is asked to end (and stop its server), then made to.
 stop_run() {
