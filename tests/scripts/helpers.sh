@@ -1,6 +1,5 @@
-# Shared by the script tests. Each test is started by tools/test.sh with its
-# build folder and 64-bit loader, and runs the scripts on that build folder,
-# sharing the calling run's lock, display and platform.
+# Shared by the script tests, which tools/test.sh starts with its build
+# folder and 64-bit loader, sharing its lock, display and platform.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$1
@@ -14,65 +13,48 @@ source "$ROOT/tools/process.sh"
 source "$ROOT/tools/platform.sh"
 step() { :; }
 WORK=$(mktemp -d)
-# A test that is stopped stops the run it waits for: timeout, which it runs
-# under, keeps its child in a process group of its own.
+# A stopped test stops its run: timeout puts the test in a group of its own.
 trap 'stop_child; stop_run; rm -rf "$WORK"' EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
 
-fail() {
-    echo "$(basename "$0"): $*" >&2
-    exit 1
-}
+fail() { echo "$(basename "$0"): $*" >&2; exit 1; }
 
 # expect_run STATUS SECONDS COMMAND...: STATUS may list choices (0|1);
-# stdout goes to $WORK/out, stderr to $WORK/err, the time taken to
-# $WORK/seconds.
+# output to $WORK/out and $WORK/err.
 expect_run() {
-    local want=$1 limit=$2 got=0 start
+    local want=$1 limit=$2 got=0
     shift 2
-    start=$(date +%s%N)
     run_child timeout "$limit" "$@" >"$WORK/out" 2>"$WORK/err" || got=$?
-    echo $((($(date +%s%N) - start) / 1000000)) | awk '{ printf "%.1f\n", $1 / 1000 }' >"$WORK/seconds"
     [[ $got =~ ^($want)$ ]] || { cat "$WORK/err" >&2; fail "$* ended with status $got, not $want"; }
 }
 
-expect_said() {
-    grep -qF -- "$1" "$WORK/err" || { cat "$WORK/err" >&2; fail "stderr lacks: $1"; }
-}
+expect_said() { grep -qF -- "$1" "$WORK/err" || { cat "$WORK/err" >&2; fail "stderr lacks: $1"; }; }
 
 # Processes still running in a prefix: none should outlive the script.
 expect_nothing_left_in() {
     local p
     for p in /proc/[0-9]*; do
-        [ "${p#/proc/}" != $$ ] || continue
-        if { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
+        [ "${p#/proc/}" != $$ ] && { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" &&
             fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
-        fi
     done
+    return 0
 }
 
-# prefix_copy DIR [MARK]: a linked copy of the run's prefix, marked as made
-# by the scripts with MARK (complete or creating), or not marked at all.
-prefix_copy() {
-    cp -al "$RUN_PREFIX" "$1"
-    rm -f "$1/$PREFIX_MARKER"
-    [ -z "${2:-}" ] || printf '%s\n' "$2" >"$1/$PREFIX_MARKER"
-}
+# prefix_copy DIR: a linked copy of the run's prefix, not marked as the scripts'.
+prefix_copy() { cp -al "$RUN_PREFIX" "$1" && rm -f "$1/$PREFIX_MARKER"; }
 
 # standin_platform DIR: a platform whose loaders log each call to DIR/calls
-# (prefix, WINEDEBUG, WINEDLLOVERRIDES, arguments) and run the real ones.
-# Set in the environment, STANDIN_CHECK is a shell command run in place of
-# the checker (but for its --version), STANDIN_BOOT one in place of wineboot, and STANDIN_32 one in
-# place of any 32-bit program; $real is the real loader there.
+# and run the real one, $real. Shell commands in STANDIN_CHECK (but for
+# --version), STANDIN_BOOT and STANDIN_32 run in place of the checker,
+# wineboot and any 32-bit program.
 standin_platform() {
-    local dir=$1 bits loader
+    local dir=$1 bits
     mkdir -p "$dir"
     for bits in 32 64; do
-        loader=$(choose_loader "$(dirname "$REAL_LOADER")" "$bits")
-        cat >"$dir/wine$([ "$bits" = 32 ] || echo 64)" <<LOADER
+        cat >"$dir/wine${bits/32/}" <<LOADER
 #!/bin/bash
-real="$loader"
+real="$(choose_loader "$(dirname "$REAL_LOADER")" "$bits")"
 echo "WINEPREFIX=\$WINEPREFIX WINEDEBUG=\${WINEDEBUG-unset} WINEDLLOVERRIDES=\${WINEDLLOVERRIDES-unset} \$*" >>"$dir/calls"
 [ $bits = 64 ] || [ -z "\${STANDIN_32:-}" ] || eval "\$STANDIN_32"
 case \$1 in
@@ -87,16 +69,11 @@ LOADER
     export -n WINESERVER
 }
 
-# start_run COMMAND...: COMMAND in the background, its output where
-# expect_run puts it; its process is RUN_PID.
+# start_run COMMAND...: in the background as RUN_PID, output as expect_run's.
 RUN_PID=""
-start_run() {
-    "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- &
-    RUN_PID=$!
-}
+start_run() { "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- & RUN_PID=$!; }
 
-# stop_run: a run that a failed test leaves is asked to end, so that it
-# stops its server with the programs in it, and then made to.
+# A run that a failed test leaves is asked to end (and stop its server), then made to.
 stop_run() {
     [ -n "$RUN_PID" ] || return 0
     kill -TERM "$RUN_PID" 2>/dev/null || true
@@ -110,8 +87,8 @@ wait_for() {
         { cat "$WORK/err" >&2; fail "no '$2' in $1 within $3 s"; }
 }
 
-# expect_interrupted SIGNAL STATUS STEP: the run must end within 2 s of
-# SIGNAL with STATUS, saying that STEP was interrupted.
+# expect_interrupted SIGNAL STATUS STEP: within 2 s, with STATUS, saying
+# last that STEP was interrupted.
 expect_interrupted() {
     local got=0
     kill "-$1" "$RUN_PID"

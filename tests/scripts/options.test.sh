@@ -1,5 +1,5 @@
-# Every script answers --help and refuses what it does not know, before it
-# builds or starts anything.
+# Every script answers --help and refuses what it does not know, and a
+# display that does not answer, before it builds or starts anything.
 source "$(dirname "$0")/helpers.sh"
 for script in tools/run.sh tools/test.sh bench/run.sh tools/matrix.sh; do
     expect_run 0 10 "$ROOT/$script" --help
@@ -8,8 +8,9 @@ for script in tools/run.sh tools/test.sh bench/run.sh tools/matrix.sh; do
     [ "$(head -n 1 "$WORK/err")" = "$script: unknown argument: --frobnicate" ] || fail "$script: $(head -n 1 "$WORK/err")"
     expect_said "usage: $script"
 done
-# The checker's options go after --, not before it.
-expect_run 2 10 "$ROOT/tools/run.sh" --json
-expect_said "tools/run.sh: unknown argument: --json"
 expect_run 2 10 "$ROOT/tools/run.sh" --prefix=
 expect_said "tools/run.sh: --prefix needs a value"
+number=399
+while [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+DISPLAY=":$number" expect_run 3 120 "$ROOT/tools/run.sh" --build "$BUILD" --64
+expect_said "error: checking the display failed: the display :$number does not answer"

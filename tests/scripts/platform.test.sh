@@ -1,8 +1,6 @@
-# The scripts run on the platform and in the prefix they are given, with the
-# user's own WINEDEBUG and WINEDLLOVERRIDES: a stand-in loader records its
-# calls and runs the real one. run.sh gets the platform as options and
-# creates the prefix; test.sh gets them from the environment and finds the
-# prefix changed by the user, whose setting it leaves alone.
+# The scripts run on the platform and in the prefix they are given (run.sh
+# as options, test.sh from the environment), with the user's own WINEDEBUG
+# and WINEDLLOVERRIDES, and leave a prefix the user changed alone.
 source "$(dirname "$0")/helpers.sh"
 standin_platform "$WORK/platform"
 prefix="$WORK/prefix"

@@ -1,6 +1,6 @@
-# A prefix whose creation is interrupted is known as half-made: the
-# interrupt ends the run at once, with nothing left running, and the next
-# run rebuilds the prefix instead of taking it for a working one.
+# A run that is interrupted or killed takes what it started with it. The
+# next run rebuilds a prefix left half-made, and stops at once the
+# platform's programs that a killed run left in the scripts' prefix.
 source "$(dirname "$0")/helpers.sh"
 prefix="$WORK/prefix"
 standin_platform "$WORK/platform"
@@ -9,12 +9,25 @@ standin_platform "$WORK/platform"
 STANDIN_BOOT='[ "$2" != --init ] || { "$real" wineboot --init; echo "prefix filled" >>"$(dirname "$0")/calls"; exec sleep 60; }' \
     start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
 wait_for "$WORK/platform/calls" "prefix filled" 180
-[ "$(cat "$prefix/.made-by-capture-scripts")" = creating ] || fail "the prefix is not marked as being created"
+[ "$(cat "$prefix/$PREFIX_MARKER")" = creating ] || fail "the prefix is not marked as being created"
 expect_interrupted TERM 143 "creating the prefix"
 expect_nothing_left_in "$prefix"
 
-STANDIN_CHECK='exit 0' expect_run 0 300 "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+STANDIN_CHECK='exec sleep 300' start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+wait_for "$WORK/platform/calls" check.exe 300
 expect_said "note: the scripts' prefix $prefix is half-made (a run that was creating it was interrupted); rebuilding it"
-[ "$(cat "$prefix/.made-by-capture-scripts")" = complete ] || fail "the rebuilt prefix is not marked complete"
+[ "$(cat "$prefix/$PREFIX_MARKER")" = complete ] || fail "the rebuilt prefix is not marked complete"
 WINEPREFIX=$prefix unmanaged_windows || fail "the rebuilt prefix lacks unmanaged windows"
+kill -KILL "$RUN_PID"
+{ wait "$RUN_PID"; } 2>/dev/null || true
+RUN_PID=""
+# What is not the platform's (the ticker, timeout, the check) ends with it.
+for p in /proc/[0-9]*; do
+    case $(readlink "$p/exe") in */wine*) continue ;; esac
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+    timeout 5 tail --pid="${p#/proc/}" -f /dev/null ||
+        fail "still running after the run was killed: $(tr '\0' ' ' <"$p/cmdline")"
+done
+STANDIN_CHECK='exit 1' expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+expect_said "of the platform's programs that an earlier, killed run left in $prefix"
 expect_nothing_left_in "$prefix"
