@@ -171,6 +171,7 @@ TEST_F(SequenceTest, EachDialogComplainsOnlyWhenTheCaptureIsHeldAtItsCheckpoint)
         EXPECT_TRUE(IsWindowVisible(g_hwndMain));
         EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
         EXPECT_EQ(GetCapture(), nullptr);
+        EXPECT_EQ(g_notifyCount, 0) << "the Font dialog's hook only prints the Open dialog's counter";
         TearDown();
         SetUp();
         transcript.clear();
