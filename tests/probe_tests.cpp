@@ -1,7 +1,8 @@
 // The two dialog hooks, and the whole capture test sequence with the
 // platform's real dialogs.
-#include "tests/support.h"
+#include "survey/guard.h"
 #include "tests/logs.h"
+#include "tests/support.h"
 
 #include <regex>
 
@@ -24,7 +25,6 @@ protected:
         DestroyWindow(parent);
         ProgramWindowsTest::TearDown();
     }
-    // Any window holding the capture brings the complaint, not only the holder.
     void Notify(UINT code, HWND holder)
     {
         holder ? (void)SetCapture(holder) : (void)ReleaseCapture();
@@ -44,32 +44,11 @@ protected:
         }
         return targets;
     }
-    // Runs a probe's real dialog and checks the record that the dialog hands
-    // its hook with WM_INITDIALOG. The Open dialog sends WM_INITDIALOG to its
-    // frame too; the record is the one pending when the hook writes its line.
-    void CheckRecordSeenByHook(BOOL (*probe)(HWND), const std::function<void(LPARAM)> &check)
-    {
-        LPARAM pending = 0;
-        bool checked = false;
-        WatchMessages([&](const CWPSTRUCT &call) {
-            if (call.message == WM_INITDIALOG)
-                pending = call.lParam;
-            else if (call.hwnd == g_hwndLog && call.message == WM_SETTEXT && !checked) {
-                checked = true;
-                check(pending);
-            }
-        });
-        StartDialogGuard(20000);
-        probe(g_hwndMain);
-        EXPECT_FALSE(StopDialogGuard()) << "the dialog did not close by itself";
-        StopWatchingMessages();
-        EXPECT_TRUE(checked) << "the hook wrote nothing";
-    }
-    std::string Holder() const { return Hex((DWORD_PTR)g_hwndCaptureHolder); }
     HWND parent = nullptr, hdlg = nullptr;
 };
 
-
+// Any window holding the capture at the checkpoint brings the complaint,
+// not only the program's holder.
 TEST_F(HookTest, OpenHookLogsEveryNotificationAndJudgesOnlyTheThird)
 {
     EXPECT_EQ(OpenFileHookProc(hdlg, WM_INITDIALOG, 0, 0), 0u);
@@ -83,42 +62,12 @@ TEST_F(HookTest, OpenHookLogsEveryNotificationAndJudgesOnlyTheThird)
     EXPECT_EQ(Cancels(), std::vector<HWND>({parent, parent}));
     EXPECT_EQ(g_notifyCount, 5);
 
-    std::string h = Holder(), other = Hex((DWORD_PTR)parent);
-    EXPECT_EQ(Log(), std::string("WM_INITDIALOG:00000000\r\n") +
-                         "WM_NOTIFY:" + h + " - fffffda7 - (0)\r\n" +
-                         "WM_NOTIFY:" + h + " - 12345678 - (1)\r\n" +
-                         "WM_NOTIFY:" + other + " - fffffda6 - (2)\r\n" + OPEN_COMPLAINT +
-                         "Quitting dialog\r\n" +
-                         "WM_NOTIFY:" + h + " - 00000007 - (3)\r\n" + "Quitting dialog\r\n" +
-                         "WM_NOTIFY:00000000 - 00000008 - (4)\r\n" + "Quitting dialog\r\n");
-}
-
-TEST_F(HookTest, OpenHookReleasedAtTheThirdNotificationOnlyQuits)
-{
-    g_notifyCount = 2;
-    Notify(1, nullptr);
-    EXPECT_EQ(Log(), "WM_NOTIFY:00000000 - 00000001 - (2)\r\nQuitting dialog\r\n");
-    EXPECT_EQ(Cancels(), std::vector<HWND>{parent});
-    EXPECT_EQ(g_notifyCount, 3);
-}
-
-TEST_F(HookTest, FontHookJudgesEveryColourRequestAndCancelsTheDialogItself)
-{
-    g_notifyCount = 5;
-    EXPECT_EQ(ChooseFontHookProc(hdlg, WM_INITDIALOG, 0, 0), 0u);
-    SetCapture(parent);
-    EXPECT_EQ(ChooseFontHookProc(hdlg, WM_CTLCOLORDLG, 0, 0), 0u);
-    ReleaseCapture();
-    EXPECT_EQ(ChooseFontHookProc(hdlg, WM_CTLCOLORDLG, 0, 0), 0u);
-    EXPECT_EQ(ChooseFontHookProc(hdlg, WM_NOTIFY, 0, 0), 0u);
-
-    EXPECT_EQ(Cancels(), std::vector<HWND>({hdlg, hdlg}));
-    EXPECT_EQ(g_notifyCount, 5);
-    EXPECT_EQ(Log(), "WM_INITDIALOG:00000000\r\n"
-                     "WM_CTLCOLORDLG:" + Hex((DWORD_PTR)parent) + " - (5)\r\n" + FONT_COMPLAINT +
-                     "Quitting dialog\r\n"
-                     "WM_CTLCOLORDLG:00000000 - (5)\r\n"
-                     "Quitting dialog\r\n");
+    std::string h = Hex((DWORD_PTR)g_hwndCaptureHolder);
+    EXPECT_EQ(Log(), "WM_INITDIALOG:00000000\r\nWM_NOTIFY:" + h + " - fffffda7 - (0)\r\n"
+                     "WM_NOTIFY:" + h + " - 12345678 - (1)\r\n"
+                     "WM_NOTIFY:" + Hex((DWORD_PTR)parent) + " - fffffda6 - (2)\r\n" + OPEN_COMPLAINT +
+                     "Quitting dialog\r\nWM_NOTIFY:" + h + " - 00000007 - (3)\r\nQuitting dialog\r\n"
+                     "WM_NOTIFY:00000000 - 00000008 - (4)\r\nQuitting dialog\r\n");
 }
 
 // Where two records first differ, or -1: the offset names the member.
@@ -134,115 +83,100 @@ int FirstDifference(const void *seen, const void *expected, size_t size)
 const DWORD OPEN_RECORD_SIZE = sizeof(void *) == 8 ? 136 : 76;
 const DWORD FONT_RECORD_SIZE = sizeof(void *) == 8 ? 104 : 60;
 
-TEST_F(HookTest, OpenDialogGetsTheRecordAsTheProgramFillsIt)
+void ExpectOpenRecordAsFilled(LPARAM lParam)
 {
-    CheckRecordSeenByHook(RunOpenFileProbe, [&](LPARAM lParam) {
-        OPENFILENAMEA seen = *(const OPENFILENAMEA *)lParam;
-        EXPECT_STREQ(seen.lpstrFile, "");
-        seen.lpstrFile = nullptr; // a buffer of the probe's own
-        OPENFILENAMEA expected;
-        ZeroMemory(&expected, sizeof(expected));
-        expected.lStructSize = OPEN_RECORD_SIZE;
-        expected.hwndOwner = g_hwndMain;
-        expected.nMaxFile = MAX_PATH;
-        expected.Flags = OFN_EXPLORER | OFN_ENABLEHOOK;
-        expected.lpfnHook = OpenFileHookProc;
-        EXPECT_EQ(FirstDifference(&seen, &expected, OPEN_RECORD_SIZE), -1);
-    });
+    OPENFILENAMEA seen = *(const OPENFILENAMEA *)lParam, expected;
+    EXPECT_STREQ(seen.lpstrFile, "");
+    seen.lpstrFile = nullptr; // a buffer of the probe's own
+    ZeroMemory(&expected, sizeof(expected));
+    expected.lStructSize = OPEN_RECORD_SIZE, expected.hwndOwner = g_hwndMain, expected.nMaxFile = MAX_PATH;
+    expected.Flags = OFN_EXPLORER | OFN_ENABLEHOOK, expected.lpfnHook = OpenFileHookProc;
+    EXPECT_EQ(FirstDifference(&seen, &expected, OPEN_RECORD_SIZE), -1);
 }
 
-TEST_F(HookTest, FontDialogGetsTheRecordAsTheProgramFillsIt)
+void ExpectFontRecordAsFilled(LPARAM lParam)
 {
-    CheckRecordSeenByHook(RunChooseFontProbe, [&](LPARAM lParam) {
-        CHOOSEFONTA seen = *(const CHOOSEFONTA *)lParam;
-        // A copy of the template, which the dialog may write the chosen font into.
-        ASSERT_NE(seen.lpLogFont, nullptr);
-        EXPECT_NE(seen.lpLogFont, &g_logFontTemplate);
-        LOGFONTA font;
-        ZeroMemory(&font, sizeof(font));
-        font.lfHeight = -13;
-        font.lfPitchAndFamily = FF_ROMAN | DEFAULT_PITCH;
-        lstrcpyA(font.lfFaceName, "Arial");
-        EXPECT_EQ(FirstDifference(seen.lpLogFont, &font, sizeof(font)), -1);
-        seen.lpLogFont = nullptr;
-        CHOOSEFONTA expected;
-        ZeroMemory(&expected, sizeof(expected));
-        expected.lStructSize = FONT_RECORD_SIZE;
-        expected.hwndOwner = g_hwndMain;
-        expected.iPointSize = 10;
-        expected.Flags = CF_SCREENFONTS | CF_ENABLEHOOK;
-        expected.lpfnHook = ChooseFontHookProc;
-        expected.nFontType = REGULAR_FONTTYPE;
-        EXPECT_EQ(FirstDifference(&seen, &expected, FONT_RECORD_SIZE), -1);
-    });
+    CHOOSEFONTA seen = *(const CHOOSEFONTA *)lParam, expected;
+    // A copy of the template, which the dialog may write the chosen font into.
+    ASSERT_NE(seen.lpLogFont, nullptr);
+    EXPECT_NE(seen.lpLogFont, &g_logFontTemplate);
+    const LOGFONTA font = {-13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, FF_ROMAN | DEFAULT_PITCH, "Arial"};
+    EXPECT_EQ(FirstDifference(seen.lpLogFont, &font, sizeof(font)), -1);
+    seen.lpLogFont = nullptr;
+    ZeroMemory(&expected, sizeof(expected));
+    expected.lStructSize = FONT_RECORD_SIZE, expected.hwndOwner = g_hwndMain, expected.iPointSize = 10;
+    expected.Flags = CF_SCREENFONTS | CF_ENABLEHOOK, expected.lpfnHook = ChooseFontHookProc;
+    expected.nFontType = REGULAR_FONTTYPE;
+    EXPECT_EQ(FirstDifference(&seen, &expected, FONT_RECORD_SIZE), -1);
 }
 
 // The whole sequence, started as the program starts it: by showing the
-// main window. The guard bounds how long a dialog may stay open.
+// main window. The survey's guard closes a dialog that stays open.
 class SequenceTest : public ProgramWindowsTest {
 protected:
-    // Sets who holds the capture just before each checkpoint message, and
-    // moves each piece of the log from the pane to the transcript as soon as
-    // it is written, so that the pane's cap trims nothing.
+    // Gives the capture, just before each checkpoint message, to a window
+    // other than the holder, or to none; moves each piece of the log from
+    // the pane to the transcript as soon as it is written, so that the
+    // pane's cap trims nothing. When a hook logs its WM_INITDIALOG, the
+    // record that message brought is checked: the Open dialog sends it to
+    // its frame first, so the latest one is the hook's.
     void Run(bool held)
     {
-        WatchMessages([this, held](const CWPSTRUCT &call) {
+        LPARAM record = 0;
+        WatchMessages([&](const CWPSTRUCT &call) {
             if (call.message == WM_NOTIFY || call.message == WM_CTLCOLORDLG)
-                held ? (void)SetCapture(g_hwndCaptureHolder) : (void)ReleaseCapture();
-            if (call.hwnd == g_hwndLog && call.message == EM_SETSEL) {
-                transcript += Log();
-                SetWindowTextA(g_hwndLog, "");
-            }
+                held ? (void)SetCapture(g_hwndLog) : (void)ReleaseCapture();
+            if (call.message == WM_INITDIALOG)
+                record = call.lParam;
+            if (call.hwnd != g_hwndLog || call.message != EM_SETSEL)
+                return;
+            std::string piece = Log();
+            if (piece.rfind("WM_INITDIALOG:", 0) == 0 && records < 2)
+                (records++ ? ExpectFontRecordAsFilled : ExpectOpenRecordAsFilled)(record);
+            transcript += piece;
+            SetWindowTextA(g_hwndLog, "");
         });
-        StartDialogGuard(20000);
+        Row guarded;
+        StartGuard(guarded, 20000);
         ASSERT_TRUE(CreateTestWindows(instance, SW_SHOWNORMAL));
-        EXPECT_FALSE(StopDialogGuard()) << "a dialog did not close by itself";
+        EXPECT_FALSE(StopGuard()) << "a dialog did not close by itself";
+        StopWatchingMessages();
+        EXPECT_EQ(records, 2);
     }
-    // The log of one run, the dialog's own notifications left open.
-    std::string Expected(const std::string &atOpenCheckpoint, const std::string &openComplaint,
-                         const std::string &atFontCheckpoint, const std::string &fontComplaint)
+    // The log of one run, the dialogs' own notifications after the checkpoint left open.
+    std::string Expected(bool held)
     {
-        std::string h = Hex((DWORD_PTR)g_hwndCaptureHolder);
-        return "Testing GetOpenFileName\r\n"
-               "Wnd with capture:" + h + "\r\n"
-               "WM_INITDIALOG:[0-9a-f]{8}\r\n"
-               "WM_NOTIFY:[0-9a-f]{8} - [0-9a-f]{8} - \\(0\\)\r\n"
-               "WM_NOTIFY:[0-9a-f]{8} - [0-9a-f]{8} - \\(1\\)\r\n"
-               "WM_NOTIFY:" + atOpenCheckpoint + " - [0-9a-f]{8} - \\(2\\)\r\n" + openComplaint +
-               "Quitting dialog\r\n"
-               "(WM_NOTIFY:[0-9a-f]{8} - [0-9a-f]{8} - \\([0-9]+\\)\r\nQuitting dialog\r\n)*"
-               "Wnd with capture:[0-9a-f]{8}\r\n"
-               "Testing ChooseFont\r\n"
-               "Wnd with capture:" + h + "\r\n"
-               "WM_INITDIALOG:[0-9a-f]{8}\r\n"
-               "WM_CTLCOLORDLG:" + atFontCheckpoint + " - \\(0\\)\r\n" + fontComplaint +
-               "Quitting dialog\r\n"
-               "(WM_CTLCOLORDLG:[0-9a-f]{8} - \\(0\\)\r\n(" + FONT_COMPLAINT + ")?Quitting dialog\r\n)*"
-               "Wnd with capture:[0-9a-f]{8}\r\n";
-    }
-    void ExpectLog(const std::string &pattern)
-    {
-        EXPECT_TRUE(std::regex_match(transcript, std::regex(pattern))) << transcript;
+        const std::string x = "[0-9a-f]{8}", h = Hex((DWORD_PTR)g_hwndCaptureHolder);
+        const std::string at = held ? Hex((DWORD_PTR)g_hwndLog) : "00000000";
+        return "Testing GetOpenFileName\r\nWnd with capture:" + h + "\r\nWM_INITDIALOG:" + x + "\r\n"
+               "WM_NOTIFY:" + x + " - " + x + " - \\(0\\)\r\nWM_NOTIFY:" + x + " - " + x + " - \\(1\\)\r\n"
+               "WM_NOTIFY:" + at + " - " + x + " - \\(2\\)\r\n" + (held ? OPEN_COMPLAINT : "") +
+               "Quitting dialog\r\n(WM_NOTIFY:" + x + " - " + x + " - \\([0-9]+\\)\r\nQuitting dialog\r\n)*"
+               "Wnd with capture:" + x + "\r\nTesting ChooseFont\r\nWnd with capture:" + h + "\r\n"
+               "WM_INITDIALOG:" + x + "\r\nWM_CTLCOLORDLG:" + at + " - \\(0\\)\r\n" +
+               (held ? FONT_COMPLAINT : "") + "Quitting dialog\r\n"
+               "(WM_CTLCOLORDLG:" + x + " - \\(0\\)\r\n(" + FONT_COMPLAINT + ")?Quitting dialog\r\n)*"
+               "Wnd with capture:" + x + "\r\n";
     }
     std::string transcript;
+    int records = 0;
 };
 
-TEST_F(SequenceTest, CaptureReleasedByBothDialogsBringsNoComplaint)
+TEST_F(SequenceTest, EachDialogComplainsOnlyWhenTheCaptureIsHeldAtItsCheckpoint)
 {
-    Run(false);
-    ExpectLog(Expected("00000000", "", "00000000", ""));
-    EXPECT_TRUE(IsWindowVisible(g_hwndMain));
-    EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
-    EXPECT_EQ(GetCapture(), nullptr);
-}
-
-TEST_F(SequenceTest, CaptureHeldInBothDialogsBringsBothComplaints)
-{
-    Run(true);
-    std::string h = Hex((DWORD_PTR)g_hwndCaptureHolder);
-    ExpectLog(Expected(h, OPEN_COMPLAINT, h, FONT_COMPLAINT));
-    EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
-    EXPECT_EQ(GetCapture(), nullptr);
+    for (bool held : {false, true}) {
+        SCOPED_TRACE(held ? "held" : "released");
+        Run(held);
+        EXPECT_TRUE(std::regex_match(transcript, std::regex(Expected(held)))) << transcript;
+        EXPECT_TRUE(IsWindowVisible(g_hwndMain));
+        EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
+        EXPECT_EQ(GetCapture(), nullptr);
+        EXPECT_EQ(g_notifyCount, 0) << "the Font dialog's hook only prints the Open dialog's counter";
+        TearDown();
+        SetUp();
+        transcript.clear();
+        records = 0;
+    }
 }
 
 } // namespace

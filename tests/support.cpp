@@ -4,9 +4,8 @@
 
 std::string WindowText(HWND hwnd)
 {
-    int length = GetWindowTextLengthA(hwnd);
-    std::vector<char> text(length + 1, '\0');
-    GetWindowTextA(hwnd, text.data(), length + 1);
+    std::vector<char> text(GetWindowTextLengthA(hwnd) + 1, '\0');
+    GetWindowTextA(hwnd, text.data(), (int)text.size());
     return text.data();
 }
 
@@ -24,17 +23,12 @@ std::string Hex(DWORD_PTR value)
     return text;
 }
 
-int DrainQueue(WPARAM *quitCode)
+int DrainQueue()
 {
     MSG msg;
     int quits = 0;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT)
-            continue;
-        quits++;
-        if (quitCode)
-            *quitCode = msg.wParam;
-    }
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        quits += msg.message == WM_QUIT;
     return quits;
 }
 
@@ -78,42 +72,11 @@ void ProgramWindowsTest::TearDown()
     AllowWindowCreation();
     StopWatchingMessages();
     ReleaseCapture();
-    if (g_hwndMain)
-        DestroyWindow(g_hwndMain);
-    if (g_hwndCaptureHolder)
-        DestroyWindow(g_hwndCaptureHolder);
+    DestroyWindow(g_hwndMain);
+    DestroyWindow(g_hwndCaptureHolder);
     g_hwndMain = g_hwndLog = g_hwndCaptureHolder = nullptr;
     UnregisterClassA("TEST", instance);
     DrainQueue();
-}
-
-static UINT_PTR g_guardTimer;
-static bool g_guardClosedDialog;
-
-static BOOL CALLBACK CancelDialog(HWND hwnd, LPARAM)
-{
-    if (ClassOf(hwnd) == "#32770") {
-        g_guardClosedDialog = true;
-        PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
-    }
-    return TRUE;
-}
-
-static void CALLBACK GuardTimerProc(HWND, UINT, UINT_PTR, DWORD)
-{
-    EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0);
-}
-
-void StartDialogGuard(UINT limitMs)
-{
-    g_guardClosedDialog = false;
-    g_guardTimer = SetTimer(nullptr, 0, limitMs, GuardTimerProc);
-}
-
-bool StopDialogGuard()
-{
-    KillTimer(nullptr, g_guardTimer);
-    return g_guardClosedDialog;
 }
 
 static HHOOK g_watchHook;

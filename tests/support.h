@@ -1,4 +1,4 @@
-// Helpers for tests that drive the program's real windows on the platform.
+// Helpers for tests that drive real windows on the platform.
 #ifndef TESTS_SUPPORT_H
 #define TESTS_SUPPORT_H
 
@@ -11,16 +11,13 @@
 
 std::string WindowText(HWND hwnd);
 std::string ClassOf(HWND hwnd);
+std::string Hex(DWORD_PTR value); // a handle as the log prints it
 
-// The handle as the log prints it.
-std::string Hex(DWORD_PTR value);
+// Removes every message of the thread's queue; returns how many were WM_QUIT.
+int DrainQueue();
 
-// Removes every message of the thread's queue; returns how many WM_QUIT
-// were among them, with the last one's code.
-int DrainQueue(WPARAM *quitCode = nullptr);
-
-// Makes the named window creation fail as if the platform refused it: the
-// nth window (from 1) of the given class created on this thread.
+// Makes the nth window (from 1) of the class created on this thread fail,
+// as if the platform refused it.
 void RefuseWindowCreation(const char *className, int nth);
 void AllowWindowCreation();
 
@@ -33,13 +30,8 @@ protected:
     HINSTANCE instance = GetModuleHandleA(nullptr);
 };
 
-// Closes any dialog still open after a time limit, so that a dialog that
-// does not close by itself fails its test instead of hanging the suite.
-void StartDialogGuard(UINT limitMs);
-bool StopDialogGuard(); // true if the guard had to close a dialog
-
-// Calls the function with each message sent to a window of this thread,
-// before the window gets it, until the next call or the test's end.
+// Calls the watcher with each message sent to a window of this thread,
+// before the window gets it, until the next call or StopWatchingMessages.
 void WatchMessages(std::function<void(const CWPSTRUCT &)> watcher);
 void StopWatchingMessages();
 
