@@ -18,6 +18,11 @@ std::string JsonField(const std::string &json, const std::string &pattern)
     return std::regex_search(json, match, std::regex(pattern)) ? match[1].str() : "";
 }
 
+std::string JsonError(const std::string &json)
+{
+    return JsonField(json, "\"error\": \"((\\\\.|[^\"\\\\])*)\"");
+}
+
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
 
 // Runs the checker on the stand-in that shows this log and ends with this code.
@@ -56,7 +61,7 @@ TEST_P(CheckerStatusTest, EachCombinationGivesOneStatus)
     EXPECT_EQ(JsonField(json, "\"openFile\": \\{\"verdict\": \"([a-z_]+)\""), c.open);
     EXPECT_EQ(JsonField(json, "\"chooseFont\": \\{\"verdict\": \"([a-z_]+)\""), c.font);
     if (c.error)
-        EXPECT_NE(JsonField(json, "\"error\": \"((\\\\.|[^\"\\\\])*)\"").find(c.error), std::string::npos) << json;
+        EXPECT_NE(JsonError(json).find(c.error), std::string::npos) << json;
     else
         EXPECT_NE(json.find("\"error\": null"), std::string::npos) << json;
 }
@@ -132,6 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"crashes.exe", 2, "\"error\": \"the program crashed before showing its main window: code 0xc0000005"},
         Failure{"prints.exe", 2, "\"error\": \"the program ended by itself with exit code 4 before"},
         Failure{"hangs_with_dialog.exe", 2, "\"error\": \"the program stopped answering with its dialog \\\\\"Hangs\\\\\" open"},
+        Failure{"hangs_when_shown.exe", 2, "\"error\": \"the program did not answer when its log was read"},
         Failure{"dialog_stays_open.exe", 2,
                 "\"openFile\": \\{\"verdict\": \"not_judged\", \"holder\": null, \"reason\": "
                 "\"its dialog \\\\\"Open\\\\u000aok 3 - injected\\\\u000aBail out! \\\\u001b\\[8m.* did not close by itself"},
@@ -218,31 +224,6 @@ TEST(CheckerProcessTest, ThePictureIsTheProgramsWindow)
     RemoveDirectoryA(folder.c_str());
 }
 
-// Where the program came from: the bitness from the program file, so that
-// a copy marked for the other machine is reported as such before the
-// platform refuses it, and the Windows version the platform gives this test.
-TEST(CheckerProcessTest, ProvenanceIsReadFromTheProgramFileAndThePlatform)
-{
-    RTL_OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    auto getVersion = (LONG(WINAPI *)(RTL_OSVERSIONINFOW *))(void *)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
-    ASSERT_EQ(getVersion(&version), 0);
-    std::string standIn = ReadWholeFile(BesideThisProgram("exits_at_once.exe"));
-    ASSERT_GT(standIn.size(), 0x100u);
-    size_t machine = *(const DWORD *)&standIn[0x3c] + 4;
-    for (auto bits : {std::make_pair(32, "\x4c\x01"), std::make_pair(64, "\x64\x86")}) {
-        std::string copy = BesideThisProgram("marked" + std::to_string(bits.first) + ".exe");
-        WriteWholeFile(copy, standIn.replace(machine, 2, bits.second, 2));
-        Outcome outcome = RunChecker("--json --timeout 2 " + Quoted(copy), 30000);
-        EXPECT_EQ(JsonField(outcome.out, "\"bitness\": ([0-9]+)"), std::to_string(bits.first)) << outcome.out;
-        EXPECT_EQ(JsonField(outcome.out, "\"windowsVersion\": \"([^\"]*)\""),
-                  std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
-                      "." + std::to_string(version.dwBuildNumber));
-        DeleteFileA(copy.c_str());
-    }
-}
-
 // The real program, closed by the checker as a user would close it.
 TEST(CheckerProcessTest, TextOutputEndsWithOneVerdictPerProbe)
 {
@@ -280,7 +261,7 @@ TEST(CheckerProcessTest, WrongArgumentIsNamedAndStillAnsweredInJson)
         EXPECT_EQ(outcome.status, 2u) << wrong.arguments;
         EXPECT_TRUE(IsOneJsonObject(outcome.out)) << wrong.arguments << ": " << outcome.out;
         EXPECT_EQ(JsonField(outcome.out, "\"status\": ([0-9]+)"), "2") << outcome.out;
-        EXPECT_NE(JsonField(outcome.out, "\"error\": \"((\\\\.|[^\"\\\\])*)\"").find(wrong.said),
+        EXPECT_NE(JsonError(outcome.out).find(wrong.said),
                   std::string::npos) << outcome.out;
         EXPECT_NE(outcome.err.find("\nusage: " + std::string(wrong.tool)), std::string::npos) << outcome.err;
     }
@@ -304,30 +285,48 @@ TEST(CheckerProcessTest, TheSurveysStrictStatusCountsALateRelease)
     EXPECT_EQ(JsonField(strict.out, "\"status\": ([0-9]+)"), std::to_string(strict.status));
 }
 
-// A folder name beyond the system's code page is started; a path beyond
-// 260 characters is found, and started, or where the platform cannot start
-// it (its 32-bit side here) the error says why.
-TEST(CheckerProcessTest, ProgramPathsAreUnicodeAndMayBeLong)
+// Copies of a program that ends at once: marked for either machine, so
+// that the bitness comes from the file before the platform refuses one;
+// in a folder named beyond the system's code page; and beyond 260
+// characters, where the platform may not start it, and the error says
+// why. The Windows version is the one the platform gives this test too.
+TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvenance)
 {
-    std::wstring folder = Wide(BesideThisProgram("\xe6\xa4\x9c\xe6\x9f\xbb \xd0\xbf\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0"));
-    std::wstring deep = L"\\\\?\\" + folder + L"\\" + std::wstring(250, L'd');
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CreateDirectoryW(deep.c_str(), nullptr);
-    std::wstring standIn = Wide(BesideThisProgram("exits_at_once.exe"));
-    for (const std::wstring &copy : {folder + L"\\exits_at_once.exe", deep + L"\\exits_at_once.exe"}) {
-        ASSERT_TRUE(CopyFileW(standIn.c_str(), copy.c_str(), FALSE));
-        bool longPath = copy.size() > MAX_PATH;
-        std::string path = Utf8(longPath ? copy.substr(4) : copy);
-        Outcome outcome = RunChecker("--json " + Quoted(path));
+    RTL_OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    auto getVersion = (LONG(WINAPI *)(RTL_OSVERSIONINFOW *))(void *)GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
+    ASSERT_EQ(getVersion(&version), 0);
+    std::string program = ReadWholeFile(BesideThisProgram("exits_at_once.exe")), i386 = program, amd64 = program;
+    ASSERT_GT(program.size(), 0x100u);
+    size_t machine = *(const DWORD *)&program[0x3c] + 4;
+    i386.replace(machine, 2, "\x4c\x01", 2);
+    amd64.replace(machine, 2, "\x64\x86", 2);
+    std::string folder = BesideThisProgram("\xe6\xa4\x9c\xe6\x9f\xbb \xd0\xbf\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0");
+    std::string deep = folder + "\\" + std::string(250, 'd'), native = std::to_string(sizeof(void *) * 8);
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr);
+    const struct {
+        std::string path, content, bits, said;
+    } copies[] = {
+        {BesideThisProgram("marked32.exe"), i386, "32", "with exit code 3|could not be started"},
+        {BesideThisProgram("marked64.exe"), amd64, "64", "with exit code 3|could not be started"},
+        {folder + "\\exits_at_once.exe", program, native, "with exit code 3"},
+        {deep + "\\exits_at_once.exe", program, native, "with exit code 3|could not be started: .*move it to a shorter one"}};
+    for (const auto &copy : copies) {
+        WriteWholeFile("\\\\?\\" + copy.path, copy.content);
+        Outcome outcome = RunChecker("--json --timeout 2 " + Quoted(copy.path), 30000);
         EXPECT_EQ(outcome.status, 2u);
         EXPECT_TRUE(IsOneJsonObject(outcome.out)) << outcome.out;
-        std::regex said(longPath ? "with exit code 3|could not be started: .*move it to a shorter one"
-                                 : "with exit code 3");
-        EXPECT_TRUE(std::regex_search(outcome.out, said)) << outcome.out;
-        DeleteFileW(copy.c_str());
+        EXPECT_TRUE(std::regex_search(JsonError(outcome.out), std::regex(copy.said))) << outcome.out;
+        EXPECT_EQ(JsonField(outcome.out, "\"bitness\": ([0-9]+)"), copy.bits) << outcome.out;
+        EXPECT_EQ(JsonField(outcome.out, "\"windowsVersion\": \"([^\"]*)\""),
+                  std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
+                      "." + std::to_string(version.dwBuildNumber));
+        DeleteFileW((L"\\\\?\\" + Wide(copy.path)).c_str());
     }
-    RemoveDirectoryW(deep.c_str());
-    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW((L"\\\\?\\" + Wide(deep)).c_str());
+    RemoveDirectoryW(Wide(folder).c_str());
 }
 
 } // namespace

@@ -111,6 +111,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         CreateHiddenMainWindow(instance, "");
         return RunMessages(NULL, 0);
     }
+    if (IS("hangs_when_shown")) { // its finished log shows, then it answers nothing
+        ShowWindow(CreateHiddenMainWindow(instance, finished), SW_SHOWNORMAL);
+        for (;;)
+            Sleep(INFINITE);
+    }
     if (IS("leaves_child")) {
         if (strstr(commandLine, "child"))
             Sleep(INFINITE);
