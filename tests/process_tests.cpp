@@ -217,20 +217,6 @@ TEST(CheckerProcessTest, ThePictureIsTheProgramsWindow)
     RemoveDirectoryA(folder.c_str());
 }
 
-// The real program, closed by the checker as a user would close it.
-TEST(CheckerProcessTest, TextOutputEndsWithOneVerdictPerProbe)
-{
-    Outcome outcome = RunChecker("");
-    EXPECT_LE(outcome.status, 1u) << outcome.out;
-    EXPECT_NE(outcome.out.find("TEST.exe ended with exit code 0 after"), std::string::npos);
-    EXPECT_EQ(EndLeftovers("TEST.exe"), 0);
-    EXPECT_NE(outcome.out.find("Testing GetOpenFileName\n"), std::string::npos);
-    EXPECT_EQ(outcome.out.find('\r'), std::string::npos);
-    EXPECT_TRUE(std::regex_search(outcome.out, std::regex("\nOpen dialog \\(GetOpenFileName\\): (released|HELD) at "
-                                                          "the Open dialog's third notification, during its initialisation")));
-    EXPECT_TRUE(std::regex_search(outcome.out, std::regex("\nFont dialog \\(ChooseFont\\): +(released|HELD)")));
-}
-
 // A wrong command line: the error names it, the usage follows on standard
 // error, and standard output still carries the report asked for. The
 // survey speaks the same dialect.
