@@ -98,7 +98,7 @@ struct Failure {
     const char *standIn;
     DWORD status;
     const char *expected;                 // in its standard output or error
-    const char *freezeClass, *freezeTitle; // the window to wait for and freeze, if any
+    const char *freezeClass = nullptr, *freezeTitle = nullptr; // the window to freeze, if any
 };
 
 class CheckerFailureTest : public ::testing::TestWithParam<Failure> {};
