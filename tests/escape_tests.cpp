@@ -55,19 +55,16 @@ TEST(CommandLineTest, OneDialectForEveryTool)
         ParseResult result;
         const char *error, *given;
     } cases[] = {
-        {{}, PARSE_RUN, "", ""},
         {{"--value", "5", "--value=6", "--value=", "x"}, PARSE_RUN, "", "value=5;value=6;value=;arg x;"},
         {{"--file", "out.json", "--file", "prog.exe", "--file=any.txt"}, PARSE_RUN, "",
          "file=out.json;file=;arg prog.exe;file=any.txt;"},
         {{"-", "--", "--flag", "-h"}, PARSE_RUN, "", "arg -;arg --flag;arg -h;"},
-        {{"/?"}, PARSE_HELP, "", ""},
-        {{"-h", "--version"}, PARSE_HELP, "", ""},
-        {{"--version", "--help"}, PARSE_VERSION, "", ""},
+        {{"/?", "--version"}, PARSE_HELP, "", ""},
+        {{"--version", "-h"}, PARSE_VERSION, "", ""},
         {{"--value"}, PARSE_ERROR, "--value needs a value", ""},
         {{"--flag=1"}, PARSE_ERROR, "--flag takes no value", ""},
         {{"--value", "bad", "--flag"}, PARSE_ERROR, "bad value", "flag;"},
         {{"--nope", "--flag", "-x"}, PARSE_ERROR, "unknown option --nope", "flag;"},
-        {{"-x"}, PARSE_ERROR, "unknown option -x", ""},
         {{"--help", "--nope"}, PARSE_ERROR, "unknown option --nope", ""},
     };
     for (const auto &c : cases) {
