@@ -276,11 +276,11 @@ TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvena
     auto getVersion = (LONG(WINAPI *)(RTL_OSVERSIONINFOW *))(void *)GetProcAddress(
         GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
     ASSERT_EQ(getVersion(&version), 0);
-    std::string program = ReadWholeFile(BesideThisProgram("exits_at_once.exe")), i386 = program, amd64 = program;
+    std::string program = ReadWholeFile(BesideThisProgram("exits_at_once.exe")), x86 = program, x64 = program;
     ASSERT_GT(program.size(), 0x100u);
     size_t machine = *(const DWORD *)&program[0x3c] + 4;
-    i386.replace(machine, 2, "\x4c\x01", 2);
-    amd64.replace(machine, 2, "\x64\x86", 2);
+    x86.replace(machine, 2, "\x4c\x01", 2);
+    x64.replace(machine, 2, "\x64\x86", 2);
     std::string folder = BesideThisProgram("\xe6\xa4\x9c\xe6\x9f\xbb \xd0\xbf\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0");
     std::string deep = folder + "\\" + std::string(250, 'd'), native = std::to_string(sizeof(void *) * 8);
     CreateDirectoryW(Wide(folder).c_str(), nullptr);
@@ -288,8 +288,8 @@ TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvena
     const struct {
         std::string path, content, bits, said;
     } copies[] = {
-        {BesideThisProgram("marked32.exe"), i386, "32", "with exit code 3|could not be started"},
-        {BesideThisProgram("marked64.exe"), amd64, "64", "with exit code 3|could not be started"},
+        {BesideThisProgram("marked32.exe"), x86, "32", "with exit code 3|could not be started"},
+        {BesideThisProgram("marked64.exe"), x64, "64", "with exit code 3|could not be started"},
         {folder + "\\exits_at_once.exe", program, native, "with exit code 3"},
         {deep + "\\exits_at_once.exe", program, native, "with exit code 3|could not be started: .*move it to a shorter one"}};
     for (const auto &copy : copies) {
