@@ -2,12 +2,10 @@
 # folder and 64-bit loader, sharing its lock, display and platform.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$1
-REAL_LOADER=$2
+BUILD=$1 REAL_LOADER=$2 LOADER64=$2
 RUN_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
 # The runs here name their own prefix, or use the build folder's.
 unset WINEPREFIX
-LOADER64=$REAL_LOADER
 source "$ROOT/tools/rules.sh"
 source "$ROOT/tools/process.sh"
 source "$ROOT/tools/platform.sh"
@@ -20,8 +18,7 @@ trap 'exit 130' INT
 
 fail() { echo "$(basename "$0"): $*" >&2; exit 1; }
 
-# expect_run STATUS SECONDS COMMAND...: STATUS may list choices (0|1);
-# output to $WORK/out and $WORK/err.
+# expect_run STATUS SECONDS COMMAND...: STATUS may list choices (0|1); output in $WORK/out, $WORK/err.
 expect_run() {
     local want=$1 limit=$2 got=0
     shift 2
@@ -31,12 +28,13 @@ expect_run() {
 
 expect_said() { grep -qF -- "$1" "$WORK/err" || { cat "$WORK/err" >&2; fail "stderr lacks: $1"; }; }
 
-# Processes still running in a prefix: none should outlive the script.
+# expect_nothing_left_in PREFIX [SKIP]: nothing runs in PREFIX 5 s on, but
+# programs whose path matches SKIP.
 expect_nothing_left_in() {
     local p
     for p in /proc/[0-9]*; do
-        [ "${p#/proc/}" != $$ ] && { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" &&
-            fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
+        [[ ${p#/proc/} != "$$" && $(readlink "$p/exe" 2>/dev/null) != ${2:-} ]] && { tr '\0' '\n' <"$p/environ"; } 2>/dev/null |
+            grep -qxF "WINEPREFIX=$1" && ! timeout 5 tail --pid="${p#/proc/}" -f /dev/null && fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
     done
     return 0
 }
@@ -70,14 +68,11 @@ LOADER
 }
 
 # start_run COMMAND...: in the background as RUN_PID, output as expect_run's.
-RUN_PID=""
 start_run() { "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- & RUN_PID=$!; }
 
 # A run that a failed test leaves is asked to end (and stop its server), then made to.
 stop_run() {
-    [ -n "$RUN_PID" ] || return 0
-    kill -TERM "$RUN_PID" 2>/dev/null || true
-    timeout 5 tail --pid="$RUN_PID" -f /dev/null || stop_tree "$RUN_PID"
+    [ -z "${RUN_PID:-}" ] || { kill -TERM "$RUN_PID" 2>/dev/null || true; timeout 5 tail --pid="$RUN_PID" -f /dev/null || stop_tree "$RUN_PID"; }
     RUN_PID=""
 }
 

@@ -22,12 +22,7 @@ kill -KILL "$RUN_PID"
 { wait "$RUN_PID"; } 2>/dev/null || true
 RUN_PID=""
 # What is not the platform's (the ticker, timeout, the check) ends with it.
-for p in /proc/[0-9]*; do
-    case $(readlink "$p/exe") in */wine*) continue ;; esac
-    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
-    timeout 5 tail --pid="${p#/proc/}" -f /dev/null ||
-        fail "still running after the run was killed: $(tr '\0' ' ' <"$p/cmdline")"
-done
+expect_nothing_left_in "$prefix" '*/wine*'
 STANDIN_CHECK='exit 1' expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
 expect_said "of the platform's programs that an earlier, killed run left in $prefix"
 expect_nothing_left_in "$prefix"

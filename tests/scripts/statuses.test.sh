@@ -1,7 +1,6 @@
-# run.sh's exit status, driven through a stand-in platform: the checker's
-# own for 0, 1 and 2, 3 for a step that failed, and with --bisect git bisect
-# run's meanings. A 32-bit side that is broken is an error; only a kernel
-# that refuses 32-bit programs lets the 64-bit build stand in.
+# run.sh's exit status through a stand-in platform: the checker's own for
+# 0, 1 and 2, 3 for a failed step, git bisect run's with --bisect. A broken
+# 32-bit side is an error; only the kernel's refusal lets 64-bit stand in.
 source "$(dirname "$0")/helpers.sh"
 standin_platform "$WORK/platform"
 prefix_copy "$WORK/prefix"
@@ -29,12 +28,10 @@ done <<TABLE
 TABLE
 
 # The checker's expectations reach it, but not when bisecting.
-for bisect in "" --bisect; do
-    STANDIN_CHECK='shift; printf "%s " "$@" >'"$WORK/args"'; exit 1' expect_run 1 300 "$ROOT/tools/run.sh" --quiet --64 $bisect \
+for case in ":--expect open=held --probe font --expect-file=$WORK/e.txt " "--bisect:--probe font --unjudged-status 125 "; do
+    STANDIN_CHECK='shift; printf "%s " "$@" >'"$WORK/args"'; exit 1' expect_run 1 300 "$ROOT/tools/run.sh" --quiet --64 ${case%%:*} \
         --build "$BUILD" --prefix "$WORK/prefix" --wine "$WORK/platform" -- --expect open=held --probe font --expect-file="$WORK/e.txt"
-    want="--expect open=held --probe font --expect-file=$WORK/e.txt "
-    [ -z "$bisect" ] || want="--probe font --unjudged-status 125 "
-    [[ $(cat "$WORK/args") == "$want"* ]] || fail "run.sh $bisect gave the checker: $(cat "$WORK/args")"
+    [[ $(cat "$WORK/args") == "${case#*:}"* ]] || fail "run.sh ${case%%:*} gave the checker: $(cat "$WORK/args")"
 done
 
 # test.sh: a broken 32-bit side fails it; a kernel's refusal skips the i686
