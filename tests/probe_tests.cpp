@@ -157,7 +157,7 @@ TEST_P(SequenceTest, EachDialogComplainsOnlyWhenTheCaptureIsHeldAtItsCheckpoint)
     StopWatchingMessages();
     EXPECT_EQ(records, 2);
     EXPECT_TRUE(std::regex_match(transcript, std::regex(Expected(held)))) << transcript;
-    EXPECT_TRUE(IsWindowVisible(g_hwndMain));
+    EXPECT_TRUE(IsWindowVisible(g_hwndLog)) << "the main window and its pane show";
     EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(g_notifyCount, 0) << "the Font dialog's hook only prints the Open dialog's counter";

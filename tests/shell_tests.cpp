@@ -28,6 +28,8 @@ TEST_F(ShellTest, WindowsAreMadeAsTheCheckerFindsThemAndOnlyShowingRunsTheTests)
     SendMessageA(g_hwndMain, WM_SHOWWINDOW, 0, 0);
     SendMessageA(g_hwndMain, WM_SHOWWINDOW, 2, 0);
     EXPECT_EQ(Log(), "");
+    AppendLog("one\r\ntwo\r\n");
+    EXPECT_EQ(SendMessageA(g_hwndLog, EM_GETLINECOUNT, 0, 0), 3) << "the pane shows the log line by line";
 }
 
 TEST_F(ShellTest, CloseMinimisesAndEndsTheLoopWithZero)
