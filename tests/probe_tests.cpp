@@ -79,19 +79,15 @@ int FirstDifference(const void *seen, const void *expected, size_t size)
     return -1;
 }
 
-// The record sizes of the first platform versions that had them.
-const DWORD OPEN_RECORD_SIZE = sizeof(void *) == 8 ? 136 : 76;
-const DWORD FONT_RECORD_SIZE = sizeof(void *) == 8 ? 104 : 60;
-
 void ExpectOpenRecordAsFilled(LPARAM lParam)
 {
     OPENFILENAMEA seen = *(const OPENFILENAMEA *)lParam, expected;
     EXPECT_STREQ(seen.lpstrFile, "");
     seen.lpstrFile = nullptr; // a buffer of the probe's own
     ZeroMemory(&expected, sizeof(expected));
-    expected.lStructSize = OPEN_RECORD_SIZE, expected.hwndOwner = g_hwndMain, expected.nMaxFile = MAX_PATH;
+    expected.lStructSize = OPEN_FILE_RECORD_END, expected.hwndOwner = g_hwndMain, expected.nMaxFile = MAX_PATH;
     expected.Flags = OFN_EXPLORER | OFN_ENABLEHOOK, expected.lpfnHook = OpenFileHookProc;
-    EXPECT_EQ(FirstDifference(&seen, &expected, OPEN_RECORD_SIZE), -1);
+    EXPECT_EQ(FirstDifference(&seen, &expected, OPEN_FILE_RECORD_END), -1);
 }
 
 void ExpectFontRecordAsFilled(LPARAM lParam)
@@ -100,83 +96,73 @@ void ExpectFontRecordAsFilled(LPARAM lParam)
     // A copy of the template, which the dialog may write the chosen font into.
     ASSERT_NE(seen.lpLogFont, nullptr);
     EXPECT_NE(seen.lpLogFont, &g_logFontTemplate);
-    const LOGFONTA font = {-13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, FF_ROMAN | DEFAULT_PITCH, "Arial"};
-    EXPECT_EQ(FirstDifference(seen.lpLogFont, &font, sizeof(font)), -1);
+    EXPECT_EQ(FirstDifference(seen.lpLogFont, &g_logFontTemplate, sizeof(LOGFONTA)), -1);
     seen.lpLogFont = nullptr;
     ZeroMemory(&expected, sizeof(expected));
-    expected.lStructSize = FONT_RECORD_SIZE, expected.hwndOwner = g_hwndMain, expected.iPointSize = 10;
+    expected.lStructSize = CHOOSE_FONT_RECORD_SIZE, expected.hwndOwner = g_hwndMain, expected.iPointSize = 10;
     expected.Flags = CF_SCREENFONTS | CF_ENABLEHOOK, expected.lpfnHook = ChooseFontHookProc;
     expected.nFontType = REGULAR_FONTTYPE;
-    EXPECT_EQ(FirstDifference(&seen, &expected, FONT_RECORD_SIZE), -1);
+    EXPECT_EQ(FirstDifference(&seen, &expected, CHOOSE_FONT_RECORD_SIZE), -1);
+}
+
+// The log of one run, the dialogs' own notifications after the checkpoint left open.
+std::string Expected(bool held)
+{
+    const std::string x = "[0-9a-f]{8}", h = Hex((DWORD_PTR)g_hwndCaptureHolder);
+    const std::string at = held ? Hex((DWORD_PTR)g_hwndLog) : "00000000";
+    return "Testing GetOpenFileName\r\nWnd with capture:" + h + "\r\nWM_INITDIALOG:" + x + "\r\n"
+           "WM_NOTIFY:" + x + " - " + x + " - \\(0\\)\r\nWM_NOTIFY:" + x + " - " + x + " - \\(1\\)\r\n"
+           "WM_NOTIFY:" + at + " - " + x + " - \\(2\\)\r\n" + (held ? OPEN_COMPLAINT : "") +
+           "Quitting dialog\r\n(WM_NOTIFY:" + x + " - " + x + " - \\([0-9]+\\)\r\nQuitting dialog\r\n)*"
+           "Wnd with capture:" + x + "\r\nTesting ChooseFont\r\nWnd with capture:" + h + "\r\n"
+           "WM_INITDIALOG:" + x + "\r\nWM_CTLCOLORDLG:" + at + " - \\(0\\)\r\n" +
+           (held ? FONT_COMPLAINT : "") + "Quitting dialog\r\n"
+           "(WM_CTLCOLORDLG:" + x + " - \\(0\\)\r\n(" + FONT_COMPLAINT + ")?Quitting dialog\r\n)*"
+           "Wnd with capture:" + x + "\r\n";
 }
 
 // The whole sequence, started as the program starts it: by showing the
 // main window. The survey's guard closes a dialog that stays open.
-class SequenceTest : public ProgramWindowsTest {
-protected:
+class SequenceTest : public ProgramWindowsTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SequenceTest, EachDialogComplainsOnlyWhenTheCaptureIsHeldAtItsCheckpoint)
+{
     // Gives the capture, just before each checkpoint message, to a window
     // other than the holder, or to none; moves each piece of the log from
     // the pane to the transcript as soon as it is written, so that the
     // pane's cap trims nothing. When a hook logs its WM_INITDIALOG, the
     // record that message brought is checked: the Open dialog sends it to
     // its frame first, so the latest one is the hook's.
-    void Run(bool held)
-    {
-        LPARAM record = 0;
-        WatchMessages([&](const CWPSTRUCT &call) {
-            if (call.message == WM_NOTIFY || call.message == WM_CTLCOLORDLG)
-                held ? (void)SetCapture(g_hwndLog) : (void)ReleaseCapture();
-            if (call.message == WM_INITDIALOG)
-                record = call.lParam;
-            if (call.hwnd != g_hwndLog || call.message != EM_SETSEL)
-                return;
-            std::string piece = Log();
-            if (piece.rfind("WM_INITDIALOG:", 0) == 0 && records < 2)
-                (records++ ? ExpectFontRecordAsFilled : ExpectOpenRecordAsFilled)(record);
-            transcript += piece;
-            SetWindowTextA(g_hwndLog, "");
-        });
-        Row guarded;
-        StartGuard(guarded, 20000);
-        ASSERT_TRUE(CreateTestWindows(instance, SW_SHOWNORMAL));
-        EXPECT_FALSE(StopGuard()) << "a dialog did not close by itself";
-        StopWatchingMessages();
-        EXPECT_EQ(records, 2);
-    }
-    // The log of one run, the dialogs' own notifications after the checkpoint left open.
-    std::string Expected(bool held)
-    {
-        const std::string x = "[0-9a-f]{8}", h = Hex((DWORD_PTR)g_hwndCaptureHolder);
-        const std::string at = held ? Hex((DWORD_PTR)g_hwndLog) : "00000000";
-        return "Testing GetOpenFileName\r\nWnd with capture:" + h + "\r\nWM_INITDIALOG:" + x + "\r\n"
-               "WM_NOTIFY:" + x + " - " + x + " - \\(0\\)\r\nWM_NOTIFY:" + x + " - " + x + " - \\(1\\)\r\n"
-               "WM_NOTIFY:" + at + " - " + x + " - \\(2\\)\r\n" + (held ? OPEN_COMPLAINT : "") +
-               "Quitting dialog\r\n(WM_NOTIFY:" + x + " - " + x + " - \\([0-9]+\\)\r\nQuitting dialog\r\n)*"
-               "Wnd with capture:" + x + "\r\nTesting ChooseFont\r\nWnd with capture:" + h + "\r\n"
-               "WM_INITDIALOG:" + x + "\r\nWM_CTLCOLORDLG:" + at + " - \\(0\\)\r\n" +
-               (held ? FONT_COMPLAINT : "") + "Quitting dialog\r\n"
-               "(WM_CTLCOLORDLG:" + x + " - \\(0\\)\r\n(" + FONT_COMPLAINT + ")?Quitting dialog\r\n)*"
-               "Wnd with capture:" + x + "\r\n";
-    }
-    std::string transcript;
+    const bool held = GetParam();
+    LPARAM record = 0;
     int records = 0;
-};
-
-TEST_F(SequenceTest, EachDialogComplainsOnlyWhenTheCaptureIsHeldAtItsCheckpoint)
-{
-    for (bool held : {false, true}) {
-        SCOPED_TRACE(held ? "held" : "released");
-        Run(held);
-        EXPECT_TRUE(std::regex_match(transcript, std::regex(Expected(held)))) << transcript;
-        EXPECT_TRUE(IsWindowVisible(g_hwndMain));
-        EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
-        EXPECT_EQ(GetCapture(), nullptr);
-        EXPECT_EQ(g_notifyCount, 0) << "the Font dialog's hook only prints the Open dialog's counter";
-        TearDown();
-        SetUp();
-        transcript.clear();
-        records = 0;
-    }
+    std::string transcript;
+    WatchMessages([&](const CWPSTRUCT &call) {
+        if (call.message == WM_NOTIFY || call.message == WM_CTLCOLORDLG)
+            held ? (void)SetCapture(g_hwndLog) : (void)ReleaseCapture();
+        if (call.message == WM_INITDIALOG)
+            record = call.lParam;
+        if (call.hwnd != g_hwndLog || call.message != EM_SETSEL)
+            return;
+        std::string piece = Log();
+        if (piece.rfind("WM_INITDIALOG:", 0) == 0 && records < 2)
+            (records++ ? ExpectFontRecordAsFilled : ExpectOpenRecordAsFilled)(record);
+        transcript += piece;
+        SetWindowTextA(g_hwndLog, "");
+    });
+    Row guarded;
+    StartGuard(guarded, 20000);
+    EXPECT_TRUE(CreateTestWindows(instance, SW_SHOWNORMAL));
+    EXPECT_FALSE(StopGuard()) << "a dialog did not close by itself";
+    StopWatchingMessages();
+    EXPECT_EQ(records, 2);
+    EXPECT_TRUE(std::regex_match(transcript, std::regex(Expected(held)))) << transcript;
+    EXPECT_TRUE(IsWindowVisible(g_hwndLog)) << "the main window and its pane show";
+    EXPECT_FALSE(IsWindowVisible(g_hwndCaptureHolder));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(g_notifyCount, 0) << "the Font dialog's hook only prints the Open dialog's counter";
 }
+
+INSTANTIATE_TEST_SUITE_P(HeldOrReleased, SequenceTest, ::testing::Bool());
 
 } // namespace

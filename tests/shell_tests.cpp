@@ -16,13 +16,8 @@ TEST_F(ShellTest, WindowsAreMadeAsTheCheckerFindsThemAndOnlyShowingRunsTheTests)
         EXPECT_EQ(ClassOf(hwnd) + "|" + WindowText(hwnd), "TEST|TEST");
         EXPECT_EQ(GetAncestor(hwnd, GA_PARENT), GetDesktopWindow());
     }
-    EXPECT_EQ(GetWindowLongA(g_hwndMain, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
-
     EXPECT_EQ(ClassOf(g_hwndLog), "Edit");
     EXPECT_EQ(GetParent(g_hwndLog), g_hwndMain);
-    LONG style = GetWindowLongA(g_hwndLog, GWL_STYLE);
-    EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL),
-              WS_CHILD | WS_VISIBLE | ES_MULTILINE);
     RECT client, pane;
     GetClientRect(g_hwndMain, &client);
     GetWindowRect(g_hwndLog, &pane);
@@ -33,27 +28,39 @@ TEST_F(ShellTest, WindowsAreMadeAsTheCheckerFindsThemAndOnlyShowingRunsTheTests)
     SendMessageA(g_hwndMain, WM_SHOWWINDOW, 0, 0);
     SendMessageA(g_hwndMain, WM_SHOWWINDOW, 2, 0);
     EXPECT_EQ(Log(), "");
+    AppendLog("one\r\ntwo\r\n");
+    EXPECT_EQ(SendMessageA(g_hwndLog, EM_GETLINECOUNT, 0, 0), 3) << "the pane shows the log line by line";
 }
 
-TEST_F(ShellTest, CloseMinimisesAndEndsTheLoopWithZeroButDestroyPostsNothing)
+TEST_F(ShellTest, CloseMinimisesAndEndsTheLoopWithZero)
 {
     ASSERT_TRUE(CreateTestWindows(instance, SW_HIDE));
     PostMessageA(g_hwndMain, WM_CLOSE, 0, 0);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_TRUE(IsIconic(g_hwndMain));
     EXPECT_EQ(DrainQueue(), 0) << "one close, one quit";
+}
 
-    DestroyTestWindows();
+TEST_F(ShellTest, WinMainReturnsTheLoopsQuitCodeAndDestroysItsWindowsWithoutPostingAQuit)
+{
+    PostQuitMessage(7);
+    EXPECT_EQ(WinMain(instance, nullptr, (LPSTR) "", SW_HIDE), 7);
     for (HWND hwnd : {g_hwndMain, g_hwndLog, g_hwndCaptureHolder})
         EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(DrainQueue(), 0);
 }
 
-TEST_F(ShellTest, WinMainReturnsTheLoopsQuitCodeAndDestroysItsWindows)
+// The nth window (from 1) of this class made on this thread fails, as if
+// the platform refused it.
+const char *g_refusedClass;
+int g_creationsLeft;
+
+LRESULT CALLBACK RefuseCreation(int code, WPARAM wParam, LPARAM lParam)
 {
-    PostQuitMessage(7);
-    EXPECT_EQ(WinMain(instance, nullptr, (LPSTR) "", SW_HIDE), 7);
-    EXPECT_FALSE(IsWindow(g_hwndMain));
+    const char *name = code == HCBT_CREATEWND ? ((CBT_CREATEWNDA *)lParam)->lpcs->lpszClass : nullptr;
+    if (!IS_INTRESOURCE(name) && lstrcmpiA(name, g_refusedClass) == 0 && --g_creationsLeft == 0)
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Each failed step ends start-up there: nothing later is created or shown,
@@ -61,21 +68,20 @@ TEST_F(ShellTest, WinMainReturnsTheLoopsQuitCodeAndDestroysItsWindows)
 TEST_F(ShellTest, AFailedStartupStepEndsItAndWinMainReturnsOne)
 {
     const struct {
-        const char *refused; // nullptr: the class is already registered
+        const char *refused; // "": none, the class is already registered
         int nth;
         bool mainMade, logMade;
-    } cases[] = {{nullptr, 0, false, false}, {"TEST", 1, false, false}, {"EDIT", 1, true, false},
+    } cases[] = {{"", 0, false, false}, {"TEST", 1, false, false}, {"EDIT", 1, true, false},
                  {"TEST", 2, true, true}};
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.refused);
         WNDCLASSA wc = {0, DefWindowProcA, 0, 0, instance, nullptr, nullptr, nullptr, nullptr, "TEST"};
-        if (c.refused)
-            RefuseWindowCreation(c.refused, c.nth);
-        else
-            ASSERT_NE(RegisterClassA(&wc), 0);
+        ASSERT_TRUE(*c.refused || RegisterClassA(&wc));
+        g_refusedClass = c.refused, g_creationsLeft = c.nth;
+        HHOOK refuser = SetWindowsHookExA(WH_CBT, RefuseCreation, nullptr, GetCurrentThreadId());
         PostQuitMessage(0); // what a start-up that went on would return
         EXPECT_EQ(WinMain(instance, nullptr, (LPSTR) "", SW_SHOWNORMAL), 1);
-        AllowWindowCreation();
-        SCOPED_TRACE(c.refused ? c.refused : "registered");
+        UnhookWindowsHookEx(refuser);
         EXPECT_EQ(g_hwndMain != nullptr, c.mainMade);
         EXPECT_EQ(g_hwndLog != nullptr, c.logMade);
         EXPECT_EQ(g_hwndCaptureHolder, nullptr);

@@ -32,35 +32,6 @@ int DrainQueue()
     return quits;
 }
 
-static HHOOK g_creationHook;
-static const char *g_refusedClass;
-static int g_creationsBeforeRefusal;
-
-static LRESULT CALLBACK RefuseCreationProc(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_CREATEWND) {
-        const char *name = ((CBT_CREATEWNDA *)lParam)->lpcs->lpszClass;
-        if (!IS_INTRESOURCE(name) && lstrcmpiA(name, g_refusedClass) == 0 &&
-            --g_creationsBeforeRefusal == 0)
-            return 1;
-    }
-    return CallNextHookEx(g_creationHook, code, wParam, lParam);
-}
-
-void RefuseWindowCreation(const char *className, int nth)
-{
-    g_refusedClass = className;
-    g_creationsBeforeRefusal = nth;
-    g_creationHook = SetWindowsHookExA(WH_CBT, RefuseCreationProc, nullptr, GetCurrentThreadId());
-}
-
-void AllowWindowCreation()
-{
-    if (g_creationHook)
-        UnhookWindowsHookEx(g_creationHook);
-    g_creationHook = nullptr;
-}
-
 void ProgramWindowsTest::SetUp()
 {
     g_notifyCount = 0;
@@ -69,7 +40,6 @@ void ProgramWindowsTest::SetUp()
 
 void ProgramWindowsTest::TearDown()
 {
-    AllowWindowCreation();
     StopWatchingMessages();
     ReleaseCapture();
     DestroyWindow(g_hwndMain);

@@ -16,11 +16,6 @@ std::string Hex(DWORD_PTR value); // a handle as the log prints it
 // Removes every message of the thread's queue; returns how many were WM_QUIT.
 int DrainQueue();
 
-// Makes the nth window (from 1) of the class created on this thread fail,
-// as if the platform refused it.
-void RefuseWindowCreation(const char *className, int nth);
-void AllowWindowCreation();
-
 // Leaves the program's windows and globals as they were at process start.
 class ProgramWindowsTest : public ::testing::Test {
 protected:
