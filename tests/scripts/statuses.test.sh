@@ -15,8 +15,11 @@ while IFS='|' read -r status platform check boot bits32 options said; do
         --build "$BUILD" --prefix "$WORK/prefix" --wine "$WORK/$platform" $options
     [ -z "$said" ] || expect_said "$said"
 done <<TABLE
+0|platform|exit 0|||--64|
 2|platform|exit 2|||--64|
 1|platform|exit 1|||--32|
+0|platform|exit 0|||--64 --bisect|
+1|platform|exit 1|||--64 --bisect|
 3|platform||exit 1||--64|error: starting the platform failed: 
 125|platform|exit 2|||--64 --bisect|
 125|platform||exit 1||--64 --bisect|error: starting the platform failed: 
