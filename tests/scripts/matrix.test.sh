@@ -143,12 +143,13 @@ expect_said "--json would overwrite the baseline"
 cmp -s "$WORK/cells.json" "$WORK/kept.json" || fail "the baseline was overwritten"
 
 # One real run on the host's platform, with the survey, against a baseline
-# in which the Font dialog was HELD. winxp: the platform reports Windows 5.x.
+# in which the Font dialog was HELD. winxp: the platform reports Windows
+# 5.1.2600 or 5.2.3790, as major.minor.build.
 cell host "Debian 12 (host)" 64 winxp 8.0 held held >"$WORK/baseline.json"
 expect_run 1 600 "$ROOT/tools/matrix.sh" --build "$BUILD" --wine "$(dirname "$REAL_LOADER")" --quiet \
     --versions host --configs winxp --survey --json "$WORK/run.json" --baseline "$WORK/baseline.json"
 ran='.reason == null and .check.status == 1 and .check.openFile.verdict == "held" and .check.chooseFont.verdict == "released"
-     and (.check.windowsVersion | startswith("5.")) and .surveyReason == null
+     and (.check.windowsVersion | test("^5\\.[12]\\.(2600|3790)$")) and .surveyReason == null
      and ([.survey.kinds[] | select(.kind == "font") | .verdict] | . == ["released_late"] or . == ["released"])'
 can_run_32bit && ran32=$ran || ran32='.check == null and (.reason | startswith("32-bit programs do not start here: "))'
 jq -s -e "all(.[]; .version == \"host\" and .config == \"winxp\") and (map(.bitness) | sort) == [32, 64]
