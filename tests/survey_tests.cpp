@@ -226,6 +226,7 @@ TEST(SurveyOptionsTest, OnlyKeepsTheOrderGivenAndAnUnknownKindNamesTheKnownOnes)
     EXPECT_EQ(ParseOptions({}).kinds.size(), AllKinds().size());
     EXPECT_NE(ParseOptions({"--only", "font,menu"}).error.find("\"menu\" for --only; use some of: open_explorer,"),
               std::string::npos);
+    EXPECT_EQ(ParseOptions({"--only", "font,"}).error.find("unknown kind \"\" for --only"), 0u);
 }
 
 } // namespace
