@@ -3,7 +3,7 @@
 # both programs on this platform with the shipped expectations.
 source "$(dirname "$0")/helpers.sh"
 BIN=$BUILD/x86_64/bin
-CHECK=("$REAL_LOADER" "$BIN/check.exe")
+CHECK=("${ON_PLATFORM[@]}" "$BIN/check.exe")
 STAND_IN=$BIN/shows_log.exe
 trap 'rm -rf "$WORK" "$BIN/shows_log.case"' EXIT
 
@@ -52,7 +52,7 @@ expect_run 2 30 "${CHECK[@]}" --json --expect-file "$WORK/other.txt" "$STAND_IN"
 expect_run 0 120 "${CHECK[@]}" --expect-file "$ROOT/expectations.txt"
 said "Open dialog (GetOpenFileName): HELD at the Open dialog's third notification, during its initialisation"
 said "TEST.exe ended with exit code 0 after"
-SURVEY=("$REAL_LOADER" "$BIN/survey.exe" --only browse_folder,popup_menu)
+SURVEY=("${ON_PLATFORM[@]}" "$BIN/survey.exe" --only browse_folder,popup_menu)
 expect_run 0 120 "${SURVEY[@]}" --expect-file "$ROOT/expectations.txt"
 expect_run 1 120 "${SURVEY[@]}" --json --expect browse_folder=held,popup_menu=released
 [ "$(json '[.kinds[] | .change] | join(" ")')" = "fix regression" ] || fail "the survey's JSON does not tell the changes: $(cat "$WORK/out")"

@@ -13,7 +13,7 @@ trap 'rm -rf "$WORK" "$BIN/shows_log.case"' EXIT
 check_run() {
     local name=$1 status=$2 want=$3
     shift 3
-    expect_run "$status" 60 "$REAL_LOADER" "$BIN/check.exe" --json="Z:$WORK/$name/run.json" \
+    expect_run "$status" 60 "${ON_PLATFORM[@]}" "$BIN/check.exe" --json="Z:$WORK/$name/run.json" \
         --tap="Z:$WORK/$name/run.tap" --junit "Z:$WORK/$name/run.xml" "$@"
     if LC_ALL=C grep -q '[[:cntrl:]]' <(tr -d '\n' <"$WORK/out") <(tr -d '\n' <"$WORK/err"); then
         fail "$name: a raw control character on the terminal: $(od -c "$WORK/out" "$WORK/err" | head)"

@@ -4,8 +4,10 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$1 REAL_LOADER=$2 LOADER64=$2
 RUN_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
-# The runs here name their own prefix, or use the build folder's.
+# The scripts run here name their own prefix, or use the build folder's;
+# the build's programs run directly go to the calling run's prefix.
 unset WINEPREFIX
+ON_PLATFORM=(env WINEPREFIX="$RUN_PREFIX" "$REAL_LOADER")
 source "$ROOT/tools/rules.sh"
 source "$ROOT/tools/process.sh"
 source "$ROOT/tools/platform.sh"
