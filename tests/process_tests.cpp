@@ -276,6 +276,10 @@ TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvena
     auto getVersion = (LONG(WINAPI *)(RTL_OSVERSIONINFOW *))(void *)GetProcAddress(
         GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
     ASSERT_EQ(getVersion(&version), 0);
+    std::string windows = std::to_string(version.dwMajorVersion) + "." +
+                          std::to_string(version.dwMinorVersion) + "." + std::to_string(version.dwBuildNumber);
+    // Paths beyond 260 characters only in their extended form.
+    auto extended = [](const std::string &path) { return "\\\\?\\" + path; };
     std::string program = ReadWholeFile(BesideThisProgram("exits_at_once.exe")), marked32 = program, marked64 = program;
     ASSERT_GT(program.size(), 0x100u);
     size_t machine = *(const DWORD *)&program[0x3c] + 4;
@@ -284,7 +288,7 @@ TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvena
     std::string folder = BesideThisProgram("\xe6\xa4\x9c\xe6\x9f\xbb \xd0\xbf\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0");
     std::string deep = folder + "\\" + std::string(250, 'd'), native = std::to_string(sizeof(void *) * 8);
     CreateDirectoryW(Wide(folder).c_str(), nullptr);
-    CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr);
+    CreateDirectoryW(Wide(extended(deep)).c_str(), nullptr);
     const struct {
         std::string path, content, bits, said;
     } copies[] = {
@@ -293,18 +297,16 @@ TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvena
         {folder + "\\exits_at_once.exe", program, native, "with exit code 3"},
         {deep + "\\exits_at_once.exe", program, native, "with exit code 3|could not be started: .*move it to a shorter one"}};
     for (const auto &copy : copies) {
-        WriteWholeFile("\\\\?\\" + copy.path, copy.content);
+        WriteWholeFile(extended(copy.path), copy.content);
         Outcome outcome = RunChecker("--json --timeout 2 " + Quoted(copy.path), 30000);
         EXPECT_EQ(outcome.status, 2u);
         EXPECT_TRUE(IsOneJsonObject(outcome.out)) << outcome.out;
         EXPECT_TRUE(std::regex_search(JsonError(outcome.out), std::regex(copy.said))) << outcome.out;
         EXPECT_EQ(JsonField(outcome.out, "\"bitness\": ([0-9]+)"), copy.bits) << outcome.out;
-        EXPECT_EQ(JsonField(outcome.out, "\"windowsVersion\": \"([^\"]*)\""),
-                  std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
-                      "." + std::to_string(version.dwBuildNumber));
-        DeleteFileW((L"\\\\?\\" + Wide(copy.path)).c_str());
+        EXPECT_EQ(JsonField(outcome.out, "\"windowsVersion\": \"([^\"]*)\""), windows);
+        DeleteFileW(Wide(extended(copy.path)).c_str());
     }
-    RemoveDirectoryW((L"\\\\?\\" + Wide(deep)).c_str());
+    RemoveDirectoryW(Wide(extended(deep)).c_str());
     RemoveDirectoryW(Wide(folder).c_str());
 }
 

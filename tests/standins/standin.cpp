@@ -11,6 +11,9 @@
 
 static WNDPROC g_standardProc;
 
+// The log of a program whose Open dialog is up.
+static const char OPENING_LOG[] = "Testing GetOpenFileName\r\n";
+
 static LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DESTROY)
@@ -75,6 +78,21 @@ static void LeaveChild(const char *path)
     }
 }
 
+// Answers no message again, not even from the checker, as a hung program.
+[[noreturn]] static void Hang()
+{
+    for (;;)
+        Sleep(INFINITE);
+}
+
+// A bare dialog window, which has no procedure of its own that Cancel would end.
+static void ShowBareDialog(HINSTANCE instance, const char *title)
+{
+    HWND main = CreateHiddenMainWindow(instance, OPENING_LOG);
+    CreateWindowExA(0, "#32770", title, WS_POPUP | WS_VISIBLE | WS_CAPTION, 150, 150, 200, 100, main,
+                    NULL, instance, NULL);
+}
+
 static int ShowGivenLog(HINSTANCE instance, char *path)
 {
     static char given[65536];
@@ -102,7 +120,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     const char *finished = "Testing GetOpenFileName\r\nWM_NOTIFY:00000000 - fffffda6 - (2)\r\n"
                            "Quitting dialog\r\nTesting ChooseFont\r\nWM_CTLCOLORDLG:00000000 - (0)\r\n"
                            "Quitting dialog\r\n";
-    const char *opening = "Testing GetOpenFileName\r\n";
     if (IS("crashes")) {
         SetUnhandledExceptionFilter(EndAtOnce);
         *(volatile int *)0 = 0;
@@ -113,12 +130,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     }
     if (IS("hangs_when_shown")) { // its finished log shows, then it answers nothing
         ShowWindow(CreateHiddenMainWindow(instance, finished), SW_SHOWNORMAL);
-        for (;;)
-            Sleep(INFINITE);
+        Hang();
     }
     if (IS("leaves_child")) {
         if (strstr(commandLine, "child"))
-            Sleep(INFINITE);
+            Hang();
         LeaveChild(path);
         return RunMessages(CreateHiddenMainWindow(instance, finished), 0);
     }
@@ -128,19 +144,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
         return RunMessages(main, 0);
     }
     if (IS("dialog_stays_open")) { // a dialog with no hook, that nothing inside closes
-        HWND main = CreateHiddenMainWindow(instance, opening);
+        HWND main = CreateHiddenMainWindow(instance, OPENING_LOG);
         MessageBoxA(main, "This dialog waits for a user.", HOSTILE_TITLE, MB_OK);
         return RunMessages(main, 0);
     }
-    if (IS("stubborn_dialog") || IS("hangs_with_dialog")) {
-        // A bare dialog window has no procedure of its own that Cancel would end.
-        HWND main = CreateHiddenMainWindow(instance, opening);
-        CreateWindowExA(0, "#32770", IS("stubborn_dialog") ? HOSTILE_TITLE : "Hangs",
-                        WS_POPUP | WS_VISIBLE | WS_CAPTION, 150, 150, 200, 100, main, NULL, instance, NULL);
-        if (IS("hangs_with_dialog")) // it answers no message, not even from the checker
-            for (;;)
-                Sleep(INFINITE);
+    if (IS("stubborn_dialog")) {
+        ShowBareDialog(instance, HOSTILE_TITLE);
         return RunMessages(NULL, 0);
+    }
+    if (IS("hangs_with_dialog")) {
+        ShowBareDialog(instance, "Hangs");
+        Hang();
     }
     return ShowGivenLog(instance, path);
 }
