@@ -33,12 +33,13 @@ expect_said() { grep -qF -- "$1" "$WORK/err" || { cat "$WORK/err" >&2; fail "std
 # expect_nothing_left_in PREFIX [SKIP]: nothing runs in PREFIX 5 s on, but
 # programs whose path matches SKIP.
 expect_nothing_left_in() {
-    local p
+    local p pid
     for p in /proc/[0-9]*; do
-        [[ ${p#/proc/} != "$$" && $(readlink "$p/exe" 2>/dev/null) != ${2:-} ]] && { tr '\0' '\n' <"$p/environ"; } 2>/dev/null |
-            grep -qxF "WINEPREFIX=$1" && ! timeout 5 tail --pid="${p#/proc/}" -f /dev/null && fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
+        pid=${p#/proc/}
+        [[ $pid != "$$" && $(readlink "$p/exe" 2>/dev/null) != ${2:-} ]] || continue
+        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" || continue
+        timeout 5 tail --pid="$pid" -f /dev/null || fail "left running in $1: $(tr '\0' ' ' <"$p/cmdline")"
     done
-    return 0
 }
 
 # prefix_copy DIR: a linked copy of the run's prefix, not marked as the scripts'.
