@@ -151,7 +151,7 @@ expect_run 1 600 "$ROOT/tools/matrix.sh" --build "$BUILD" --wine "$(dirname "$RE
 ran='.reason == null and .check.status == 1 and .check.openFile.verdict == "held" and .check.chooseFont.verdict == "released"
      and (.check.windowsVersion | test("^5\\.[12]\\.(2600|3790)$")) and .surveyReason == null
      and ([.survey.kinds[] | select(.kind == "font") | .verdict] | . == ["released_late"] or . == ["released"])'
-can_run_32bit && ran32=$ran || ran32='.check == null and (.reason | startswith("32-bit programs do not start here: "))'
+WINEPREFIX=$RUN_PREFIX can_run_32bit && ran32=$ran || ran32='.check == null and (.reason | startswith("32-bit programs do not start here: "))'
 jq -s -e "all(.[]; .version == \"host\" and .config == \"winxp\") and (map(.bitness) | sort) == [32, 64]
           and all(.[]; if .bitness == 64 then $ran else $ran32 end)" "$WORK/run.json" >/dev/null ||
     fail "the cells: $(cat "$WORK/run.json")"

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/helpers.sh"
 LOADER32=$(choose_loader "$(dirname "$REAL_LOADER")" 32)
 for target in x86_64 i686; do
-    [ "$target" = x86_64 ] || ! kernel_lacks_32bit || continue
+    [ "$target" = x86_64 ] || ! WINEPREFIX=$RUN_PREFIX kernel_lacks_32bit || continue
     junit="$BUILD/$target/junit.xml"
     listed=$(ctest --test-dir "$BUILD/$target" -N | grep -c 'Test *#')
     [ "$(xmllint --xpath 'count(//testcase)' "$junit" 2>&1)" = "$listed" ] ||
