@@ -63,41 +63,35 @@ choose_platform() {
     export WINESERVER
 }
 
-# can_run_32bit: whether the platform runs 32-bit programs here, found by
+# platform_runs_32bit: whether the platform's 32-bit side works, found by
 # running the 32-bit checker; any line of its own proves that it started.
-# CAN_RUN_32BIT is then yes, or "no: " and the first line the loader said.
-# Only a kernel that refuses 32-bit programs (kernel_lacks_32bit) is a
-# reason to go without them; a 32-bit side that starts and fails is a fault.
-CAN_RUN_32BIT=""
-KERNEL_LACKS_32BIT=""
-can_run_32bit() {
-    if [ -z "$CAN_RUN_32BIT" ]; then
+# Asked only where the kernel runs 32-bit programs (kernel_runs_32bit), so
+# that a failure here is the platform's fault, never a reason to skip.
+# PLATFORM_32BIT is then yes, or "no: " and the first line the loader said.
+PLATFORM_32BIT=""
+platform_runs_32bit() {
+    if [ -z "$PLATFORM_32BIT" ]; then
         local out="$BUILD/i686/32-bit.log" status=0
         step "running a 32-bit program"
         # bash, unlike timeout's exec, names an exec format error as such.
         run_child timeout -k 5 60 bash -c 'exec "$@"' - "$LOADER32" "$BUILD/i686/bin/check.exe" --version \
             </dev/null >"$out" 2>&1 8<&- 9>&- || status=$?
         if grep -q '^check' "$out"; then
-            CAN_RUN_32BIT=yes
+            PLATFORM_32BIT=yes
+        elif [ "$status" = 124 ]; then
+            PLATFORM_32BIT="no: it did not answer within 60 s"
+        elif ! grep -q . "$out"; then
+            PLATFORM_32BIT="no: it ended with status $status and said nothing"
         else
-            kernel_refuses_32bit "$(cat "$out")" && KERNEL_LACKS_32BIT=1
-            if [ "$status" = 124 ]; then
-                CAN_RUN_32BIT="no: it did not answer within 60 s"
-            elif ! grep -q . "$out"; then
-                CAN_RUN_32BIT="no: it ended with status $status and said nothing"
-            else
-                CAN_RUN_32BIT="no: $(grep -m 1 . "$out" | sed "s/^-: line [0-9]*: //" | tr -d '\r')"
-            fi
+            PLATFORM_32BIT="no: $(grep -m 1 . "$out" | sed "s/^-: line [0-9]*: //" | tr -d '\r')"
         fi
     fi
-    [ "$CAN_RUN_32BIT" = yes ]
+    [ "$PLATFORM_32BIT" = yes ]
 }
-
-kernel_lacks_32bit() { ! can_run_32bit && [ -n "$KERNEL_LACKS_32BIT" ]; }
 
 # why_32bit_fails: the 32-bit loader's words, and where they are kept.
 why_32bit_fails() {
-    printf '%s (see %s)\n' "${CAN_RUN_32BIT#no: }" "$BUILD/i686/32-bit.log"
+    printf '%s (see %s)\n' "${PLATFORM_32BIT#no: }" "$BUILD/i686/32-bit.log"
 }
 
 # start_display: the display in $DISPLAY, checked, or a virtual one started

@@ -37,13 +37,16 @@ kernel_refuses_32bit() {
     grep -qi 'exec format error' <<<"$1"
 }
 
-# bisect_status STATUS: what run.sh's STATUS means to git bisect run: 0
-# good, 1 bad, 125 no answer (anything but a verdict), and an interrupt
-# stays an interrupt, which stops the bisection.
+# bisect_status STATUS [never]: what run.sh's STATUS means to git bisect
+# run: 0 good, 1 bad, 125 no answer at this commit (anything but a
+# verdict), 128 no answer at any commit (a usage error, or a step marked
+# never, such as a 32-bit build on a kernel without 32-bit), which stops
+# the bisection; an interrupt stays an interrupt, which stops it too.
 bisect_status() {
-    case $1 in
-        0 | 1) echo "$1" ;;
-        129 | 130 | 143) echo "$1" ;;
+    case $1:${2:-} in
+        0: | 1:) echo "$1" ;;
+        129:* | 130:* | 143:*) echo "$1" ;;
+        2:* | *:never) echo 128 ;;
         *) echo 125 ;;
     esac
 }

@@ -37,7 +37,12 @@ own_option() {
     esac
     OWN_TAKES=1
 }
-exit_status() { if [ -n "$BISECT" ]; then bisect_status "$1"; else echo "$1"; fi; }
+exit_status() { if [ -n "$BISECT" ]; then bisect_status "$1" "$NEVER_TESTABLE"; else echo "$1"; fi; }
+# --bisect anywhere before -- decides what a usage error found earlier on
+# the command line means.
+for arg in "$@"; do
+    case $arg in --) break ;; --bisect) BISECT=1 ;; esac
+done
 source "$(dirname "$0")/script.sh"
 
 has_checker_option() {
@@ -76,27 +81,30 @@ checker_args() {
     fi
 }
 
-# choose_bits: the 32-bit build gives way to the 64-bit one only where the
-# kernel refuses 32-bit programs, and never when insisted on or bisecting.
+# choose_bits: on a kernel that cannot run 32-bit programs, the 64-bit
+# build runs instead and a line says so, unless the 32-bit one was insisted
+# on, which can then never be tested here.
 choose_bits() {
-    [ "$TARGET" = i686 ] && ! can_run_32bit || return 0
-    local why
-    why=$(why_32bit_fails)
-    if [ -n "$INSIST" ] || [ -n "$BISECT" ] || ! kernel_lacks_32bit; then
-        step_failed "running a 32-bit program" "the platform cannot run the 32-bit build here: $why; give --64 for the 64-bit build"
-    fi
-    note "the kernel cannot run 32-bit programs here ($why); running the 64-bit build instead"
+    [ "$TARGET" = i686 ] && ! kernel_runs_32bit || return 0
+    [ -z "$INSIST" ] || never_testable "running the 32-bit build" "$NO_32BIT here; give --64 for the 64-bit build"
+    note "$NO_32BIT here; running the 64-bit build instead"
     TARGET=x86_64
-    build_target "$TARGET" $(programs)
+}
+
+# A 32-bit side that the kernel runs and that fails is the platform's fault.
+check_32bit_side() {
+    [ "$TARGET" = i686 ] && ! platform_runs_32bit || return 0
+    step_failed "running a 32-bit program" "the platform cannot run the 32-bit build here: $(why_32bit_fails); give --64 for the 64-bit build"
 }
 
 programs() { [ "$PROGRAM" = check ] && echo "TEST check" || echo survey; }
 
 install_missing
 choose_platform
+choose_bits
 build_target "$TARGET" $(programs)
 start_platform
-choose_bits
+check_32bit_side
 
 checker_args
 [ "$PROGRAM" != check ] || rm -f "$BUILD/screenshot.png"

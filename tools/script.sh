@@ -14,6 +14,7 @@ source "$ROOT/tools/process.sh"
 source "$ROOT/tools/lock.sh"
 source "$ROOT/tools/packages.sh"
 source "$ROOT/tools/targets.sh"
+source "$ROOT/tools/kernel.sh"
 source "$ROOT/tools/platform.sh"
 
 COMMON_USAGE="
@@ -68,6 +69,14 @@ finish() {
 step_failed() {
     say "error: $1 failed: $2"
     finish 3
+}
+
+# never_testable STEP WHAT-TO-DO: a step that fails the same way at every
+# commit, whatever the code (git bisect run must stop, not skip).
+NEVER_TESTABLE=""
+never_testable() {
+    NEVER_TESTABLE=never
+    step_failed "$@"
 }
 
 usage_error() {

@@ -10,6 +10,7 @@ unset WINEPREFIX
 ON_PLATFORM=(env WINEPREFIX="$RUN_PREFIX" "$REAL_LOADER")
 source "$ROOT/tools/rules.sh"
 source "$ROOT/tools/process.sh"
+source "$ROOT/tools/kernel.sh"
 source "$ROOT/tools/platform.sh"
 step() { :; }
 WORK=$(mktemp -d)
