@@ -195,6 +195,9 @@ trap 'interrupted 143' TERM
 trap 'interrupted 129' HUP
 
 parse_options "$@"
+# A script checks its whole command line here, before any lock is taken or
+# anything installed, in check_own_options when it defines one.
+! declare -F check_own_options >/dev/null || check_own_options
 step "checking the paths"
 check_paths
 # The user's own settings pass on untouched; these apply only where unset.
