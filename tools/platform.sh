@@ -56,11 +56,22 @@ choose_platform() {
         fault=$(path_fault "$loader")
         [ -z "$fault" ] || step_failed "finding the platform" "the loader $loader cannot be used: $fault; give --wine another path to it"
     done
+    check_loader "$LOADER64"
     if [ -z "${WINESERVER:-}" ]; then
         WINESERVER=$(find_wineserver "$LOADER64") ||
             step_failed "finding the platform's server" "no wineserver beside $LOADER64; set WINESERVER to the server of that platform"
     fi
     export WINESERVER
+}
+
+# check_loader LOADER: a platform's loader says what it is, "wine-" and its
+# version; anything else is refused before it is trusted with a prefix.
+check_loader() {
+    local said status=0
+    said=$(timeout -k 5 30 bash -c 'exec "$1" --version' - "$1" </dev/null 2>&1 8<&- 9>&-) || status=$?
+    [[ $said =~ ^wine-[0-9] ]] && return 0
+    [ -n "$said" ] || said="nothing"
+    step_failed "finding the platform" "$1 is not a platform's loader: asked for its --version, it said $(terminal_text "$(head -c 200 <<<"$said" | head -n 1)") (status $status); give --wine a platform's wine loader, or a folder that holds one"
 }
 
 # platform_runs_32bit: whether the platform's 32-bit side works, found by
@@ -274,6 +285,11 @@ create_prefix() {
     # dialog that nobody would close.
     prefix_setting 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
     stop_server
+    # Only what the platform made counts: a loader that did nothing must not
+    # leave a prefix marked as whole.
+    local fault
+    fault=$(prefix_fault "$WINEPREFIX")
+    [ -z "$fault" ] || step_failed "creating the prefix" "the platform did not make a prefix in $WINEPREFIX: $fault; its messages are in $PLATFORM_LOG"
     mark_prefix complete || step_failed "creating the prefix" "$WINEPREFIX cannot be written"
     start_server
 }

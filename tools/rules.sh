@@ -106,3 +106,44 @@ terminal_text() {
         $s =~ s/[\x00-\x08\x0B-\x1F\x7F-\x9F]/\x{FFFD}/g;
         print $s' -- "$1"
 }
+
+# report_fault PROGRAM STATUS FILE: why FILE is not the JSON report of a
+# judgement by PROGRAM (check or survey) of a run that ended with STATUS,
+# or nothing. A status alone never passes for a verdict.
+report_fault() {
+    if [ ! -s "$3" ]; then
+        echo "it wrote no JSON report (status $2)"
+    elif ! jq -rs --arg program "$1" --argjson status "$2" -f "$ROOT/tools/report-fault.jq" "$3" 2>/dev/null; then
+        echo "its JSON report does not parse (status $2)"
+    fi
+}
+
+# json_report_choice ARGS...: where the checker's arguments send its JSON
+# report, as the checker reads them: "stdout", "file PATH" (--json=PATH, or
+# --json followed by a name ending in .json) or "none". The last --json
+# counts; -- ends the options.
+json_report_choice() {
+    local choice=none
+    while [ $# -gt 0 ]; do
+        case $1 in
+            --) break ;;
+            --json=*) choice="file ${1#--json=}" ;;
+            --json) if [[ ${2:-} == *.json ]]; then choice="file $2"; shift; else choice=stdout; fi ;;
+            --junit | --screenshot | --timeout | --probe | --unjudged-status | --expect | --expect-file) shift ;;
+        esac
+        shift
+    done
+    echo "$choice"
+}
+
+# judges_nothing ARGS...: the first of the checker's arguments that make it
+# print something and judge no run (--help, -h, /?, --version), or nothing.
+judges_nothing() {
+    local arg
+    for arg in "$@"; do
+        case $arg in
+            --) return 0 ;;
+            --help | -h | /? | --version) echo "$arg"; return 0 ;;
+        esac
+    done
+}

@@ -30,8 +30,12 @@ runs_here() {
         32) kernel_runs_32bit || why=$NO_32BIT ;;
         64) ! kernel_runs_32bit || why="the kernel runs 32-bit programs" ;;
     esac
-    [ -n "$why" ] || return 0
-    printf '%s\t%s\n' "$why" "$2" >>"${SCRIPT_SKIPS:-/dev/stderr}"
+    [ -z "$why" ] || skip_row "$why" "$2"
+}
+
+# skip_row REASON ROW: names and counts ROW as skipped, and fails.
+skip_row() {
+    printf '%s\t%s\n' "$1" "$2" >>"${SCRIPT_SKIPS:-/dev/stderr}"
     return 1
 }
 

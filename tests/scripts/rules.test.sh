@@ -78,3 +78,43 @@ for case in creating::yes:rebuild complete:broken:yes:rebuild complete::yes:use 
     none:broken:yes:refuse none:broken:no:foreign complete:broken:no:rebuild; do
     IFS=: read -ra f <<<"$case"; expect_rule "${f[3]}" prefix_action "${f[@]:0:3}"
 done
+
+# Where the checker's JSON goes, as it reads its arguments.
+for case in ":none" "--json:stdout" "--json out.json:file out.json" "--json out.txt:stdout" "--json=out.txt:file out.txt" \
+    "--json=a=b.json:file a=b.json" "--json a.json --json:stdout" "--json --json=b:file b" "--junit x.json --json:stdout" \
+    "--expect --json:none" "-- --json=x.json:none" "--tap --json x.json --quiet:file x.json"; do
+    # shellcheck disable=SC2086
+    expect_rule "${case##*:}" json_report_choice ${case%:*}
+done
+for case in ":" "--json:" "--help:--help" "--probe font -h:-h" "/?:/?" "--version --help:--version" "-- --help:"; do
+    # shellcheck disable=SC2086
+    expect_rule "${case##*:}" judges_nothing ${case%:*}
+done
+
+# A report judges a run only whole: a checker, a platform, the status it
+# ended with, and a verdict for each probe that counts (check), or for
+# each kind (survey). PROGRAM|STATUS|REPORT|FAULT (empty: it judges)
+ok='"checker": "2.0.0", "platform": {"name": "Wine", "version": "8.0"}'
+while IFS='|' read -r program status report want; do
+    printf '%s' "$report" >"$WORK/report.json"
+    expect_rule "$want" report_fault "$program" "$status" "$WORK/report.json"
+done <<TABLE
+check|1|{$ok, "probe": "both", "status": 1, "openFile": {"verdict": "held"}, "chooseFont": {"verdict": "released"}}|
+check|0|{$ok, "probe": "font", "status": 0, "openFile": {"verdict": "held"}, "chooseFont": {"verdict": "released"}}|
+check|125|{$ok, "probe": "open", "status": 125, "openFile": {"verdict": "not_judged"}}|
+check|0||it wrote no JSON report (status 0)
+check|0|{$ok, "probe": "both", "status": 0|its JSON report does not parse (status 0)
+check|0|{$ok, "probe": "both", "status": 0, "openFile": {"verdict": "released"}, "chooseFont": {"verdict": "released"}} {}|its report is not one JSON object
+check|0|[]|its report is not one JSON object
+check|0|{"checker": "", "platform": {"name": "Wine", "version": "8.0"}, "status": 0, "error": "x"}|its report names no checker; it said: x
+check|0|{"checker": "2.0.0", "platform": {"name": "Wine", "version": null}, "status": 0}|its report names no platform
+check|0|{$ok, "probe": "both", "status": 1, "openFile": {"verdict": "held"}, "chooseFont": {"verdict": "released"}}|its report says status 1, and it ended with 0
+check|2|{$ok, "probe": "both", "status": null}|its report says status null, and it ended with 2
+check|0|{$ok, "probe": "all", "status": 0}|its report names no probe
+check|0|{$ok, "probe": "both", "status": 0, "openFile": {"verdict": "released"}}|its report gives no verdict for chooseFont
+check|0|{$ok, "probe": "both", "status": 0, "openFile": {"verdict": "released_late"}, "chooseFont": {}}|its report gives no verdict for openFile and chooseFont
+survey|0|{"survey": 1, "platform": {"name": "Wine", "version": "8.0"}, "status": 0, "kinds": [{"verdict": "released_late"}, {"verdict": "taken"}]}|
+survey|0|{"survey": 1, "platform": {"name": "Wine", "version": "8.0"}, "status": 0, "kinds": []}|its report holds no kinds
+survey|0|{"survey": 1, "platform": {"name": "Wine", "version": "8.0"}, "status": 0, "kinds": [{"verdict": "lost"}]}|its report gives a kind no verdict
+survey|0|{$ok, "status": 0, "kinds": [{"verdict": "held"}]}|its report is not the survey's
+TABLE
