@@ -91,6 +91,14 @@ LOADER
     export -n WINESERVER
 }
 
+# judged STATUS [EXIT]: shell commands for STANDIN_CHECK: a checker that
+# writes a report judging the run with STATUS where --json=FILE says (else
+# on standard output), and ends with EXIT (by default STATUS).
+judged() {
+    printf '%s' 'for a; do case $a in --json=*) f=${a#--json=} ;; esac; done
+printf "{\"checker\": \"stand-in\", \"platform\": {\"name\": \"Wine\", \"version\": \"8.0\"}, \"probe\": \"both\", \"status\": '"$1"', \"openFile\": {\"verdict\": \"held\"}, \"chooseFont\": {\"verdict\": \"released\"}}\n" >"${f:-/dev/stdout}"; exit '"${2:-$1}"
+}
+
 # start_run COMMAND...: in the background as RUN_PID, output as expect_run's.
 start_run() { "$@" >"$WORK/out" 2>"$WORK/err" {TICK_FD}>&- & RUN_PID=$!; }
 

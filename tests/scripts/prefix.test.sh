@@ -23,6 +23,6 @@ kill -KILL "$RUN_PID"
 RUN_PID=""
 # What is not the platform's (the ticker, timeout, the check) ends with it.
 expect_nothing_left_in "$prefix" '*/wine*'
-STANDIN_CHECK='exit 1' expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+STANDIN_CHECK=$(judged 1) expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
 expect_said "of the platform's programs that an earlier, killed run left in $prefix"
 expect_nothing_left_in "$prefix"
