@@ -31,3 +31,26 @@ expect_interrupted TERM 143 "waiting for the prefix"
 RUN_PID=$first
 stop_run
 expect_nothing_left_in "$WORK/prefix"
+
+# A run killed outright (kill -9, as a CI's time-out does) in the middle of
+# its build takes the build with it: within a few seconds nothing runs in
+# its build folder, and the next run takes the folder at once.
+killed="$WORK/killed"
+start_run "$ROOT/tools/run.sh" --64 --build "$killed" --prefix "$WORK/prefix" --wine "$WORK/platform" 8>&- 9>&-
+wait_for "$WORK/err" "Building CXX object" 600
+kill -KILL "$RUN_PID"
+RUN_PID=""
+in_folder() {
+    local p
+    for p in /proc/[0-9]*; do
+        [[ $(readlink "$p/cwd" 2>/dev/null) == "$killed"* ]] || grep -qaF "$killed" "$p/cmdline" 2>/dev/null || continue
+        echo "${p#/proc/}: $(tr '\0' ' ' <"$p/cmdline" 2>/dev/null | cut -c1-100)"
+    done
+}
+for i in $(seq 40); do
+    [ -n "$(in_folder)" ] || break
+    sleep 0.5
+done
+[ -z "$(in_folder)" ] || fail "20 s after kill -9, still running in the build folder: $(in_folder | head -n 3)"
+expect_run 3 30 "$ROOT/tools/run.sh" --build "$killed" --prefix "$WORK/p" --wine "$WORK/none" --no-wait 8>&- 9>&-
+expect_said "error: finding the platform failed"
