@@ -27,4 +27,8 @@ for target in x86_64 i686; do
     done < <(env WINEPREFIX="$RUN_PREFIX" "$(choose_loader "$(dirname "$REAL_LOADER")" "$([ "$target" = i686 ] && echo 32 || echo 64)")" \
         "$BUILD/$target/bin/verdict_tests.exe" --gtest_list_tests | tr -d '\r')
     [ "$(xpath 'count(//testcase[@name="verdict_tests"])')" = 0 ] || fail "$junit holds one case per program"
+    # A CI's reader counts the same cases.
+    read_by=$(/usr/bin/python3 -c 'import sys, junitparser
+print(sum(1 for suite in junitparser.JUnitXml.fromfile(sys.argv[1]) for case in suite))' "$junit" 2>&1)
+    [ "$read_by" = "$(xpath 'count(//testcase)')" ] || fail "junitparser reads $read_by cases in $junit"
 done
