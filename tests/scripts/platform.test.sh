@@ -35,5 +35,5 @@ if mount -t tmpfs -o size=64k tmpfs "$WORK/full" 2>/dev/null; then
     expect_said "error: writing $WORK/full/"
     [ -z "$(find "$WORK/full" -name 'junit.xml*')" ] || fail "a cut-short JUnit file is left: $(find "$WORK/full" -name 'junit.xml*')"
 else
-    skip_row "a full file system needs a tmpfs, which this user cannot mount" "test.sh --junit-dir on a full disk"
+    skip_row "a full file system needs a tmpfs, which this user cannot mount" "test.sh --junit-dir on a full disk" || true
 fi
