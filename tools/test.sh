@@ -28,17 +28,19 @@ JUNIT_DIR=${JUNIT_DIR:-$BUILD}
 # Each test program writes GoogleTest's own results, which become the
 # target's JUnit file with every suite named with the target.
 run_suite() {
-    local dir="$BUILD/$1" gtest="$BUILD/$1/gtest" result=0
+    # ctest runs each program in the tests' folder, and a path from there
+    # reaches the platform's programs whatever drives their prefix maps.
+    local dir="$BUILD/$1" gtest="$BUILD/$1/gtest" result=0 output="xml:../gtest/"
     local ctest=(ctest --test-dir "$dir" --no-tests=error --output-junit "$dir/ctest.xml" "${PASSED[@]}")
     progress "== $1 suite"
     step "running the $1 suite"
     rm -rf "$gtest" "$dir/ctest.xml"
     mkdir -p "$gtest"
     if [ -n "$QUIET" ]; then
-        GTEST_OUTPUT="xml:$gtest/" run_stoppable "${ctest[@]}" >"$dir/ctest.log" 2>&1 8<&- 9>&- || result=1
+        GTEST_OUTPUT=$output run_stoppable "${ctest[@]}" >"$dir/ctest.log" 2>&1 8<&- 9>&- || result=1
         grep -E 'No tests were found|tests passed|\((Failed|Timeout|Not Run)\)|\*\*\*' "$dir/ctest.log" || true
     else
-        GTEST_OUTPUT="xml:$gtest/" run_stoppable "${ctest[@]}" --output-on-failure --output-log "$dir/ctest.log" 8<&- 9>&- || result=1
+        GTEST_OUTPUT=$output run_stoppable "${ctest[@]}" --output-on-failure --output-log "$dir/ctest.log" 8<&- 9>&- || result=1
     fi
     write_junit "$1" "$(suite_junit "$1" "$dir/ctest.xml" "$gtest")"
     return $result
