@@ -61,5 +61,10 @@ grep -qF 'reason: "its dialog \"Open\u000aok 3 - injected\u000aBail out! \u001b[
 # names it, escaped, on the terminal and in the TAP.
 check_run stubborn 2 "2 0 2 0 0 2 0" --timeout 15 "$BIN/stubborn_dialog.exe"
 expect_said 'the dialog "Open\x0aok 3 - injected\x0aBail out! \x1b[8mhidden \x1b]0;title\x07"'"'"'\" stayed open even after Cancel; the program was ended'
-# Only this run's programs count: they run in its prefix.
-expect_nothing_left_in "$RUN_PREFIX" '*/wine*'
+# Only this run's stand-ins count: they run in its prefix.
+for p in /proc/[0-9]*; do
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$RUN_PREFIX" || continue
+    if grep -qa 'shows_lo[g]\.exe\|dialog_stays_ope[n]\.exe\|stubborn_dialo[g]\.exe' "$p/cmdline" 2>/dev/null; then
+        fail "left running: $(tr '\0' ' ' <"$p/cmdline")"
+    fi
+done
