@@ -10,7 +10,7 @@ second() { expect_run "$1" "$2" "$ROOT/tools/run.sh" --build "$folder" --prefix 
 exec {hostile}<"$folder"
 flock -n "$hostile"
 # The holder lets go only when told, however loaded the machine is.
-holder="until [ -e $WORK/release ]; do sleep 0.2; done"
+holder="until [ -e $WORK/release ] || [ ! -d $WORK ]; do sleep 0.2; done"
 start_run flock "$(lock_file "$folder")" sh -c "echo held; $holder"
 holder_pid=$RUN_PID
 wait_for "$WORK/out" held 60
