@@ -80,7 +80,7 @@ run_script_tests() {
         else
             failed=$((failed + 1))
             reason=$(script_failure "$base" "$log")
-            say "FAILED: $name: $(terminal_text "$reason")"
+            say "FAILED: $name: $(terminal_text "${reason:0:400}")"
             say "$(tail -n 15 "$log" | sed 's/^/    /' | { read -rd '' all || true; terminal_text "$all"; })"
             cases+=("$(junit_case scripts "$name" failure "$reason" "$(tail -n 40 "$log")")")
         fi
