@@ -30,7 +30,7 @@ done <<TABLE
 -|128|J0|||--bisect --frobnicate|unknown argument: --frobnicate
 -|128|J0|||--64 --bisect -- --probe font --version|check.exe's --version judges no run
 -|2|J0|||--64 -- -h|check.exe's -h judges no run
--|3|J0|||--64 --wine /bin/true|error: finding the platform failed: /bin/true is not a platform's loader: asked for its --version, it said nothing (status 0)
+-|3|J0|||--64 --wine /bin/true|error: finding the platform failed: /bin/true is not a platform's loader: asked for its --version, it said true (GNU coreutils)
 -|125|J0|||--64 --bisect --wine /bin/true|/bin/true is not a platform's loader
 32|1|J1|||--32|
 32|1|J1|||--bisect|

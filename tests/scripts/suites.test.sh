@@ -18,14 +18,18 @@ for target in x86_64 i686; do
             fail "$junit: the root's $count is not its suites' sum"
     done
     # Each of a program's own cases is there, by suite and name.
-    while read -r line; do
+    suite="" cases=0
+    while IFS= read -r line; do
         case $line in
-            *.) suite=${line%.} ;;
-            *) [ "$(xpath "count(//testsuite[@name='$target.$suite']/testcase[@name='${line%% *}'])")" = 1 ] ||
-                fail "$junit lacks verdict_tests' case $suite.${line%% *}" ;;
+            "  "*) [ -n "$suite" ] || continue
+                line=${line#  } cases=$((cases + 1))
+                [ "$(xpath "count(//testsuite[@name='$target.$suite']/testcase[@name='${line%% *}'])")" = 1 ] ||
+                    fail "$junit lacks verdict_tests' case $suite.${line%% *}" ;;
+            [!\ ]*.) suite=${line%.} ;;
         esac
     done < <(env WINEPREFIX="$RUN_PREFIX" "$(choose_loader "$(dirname "$REAL_LOADER")" "$([ "$target" = i686 ] && echo 32 || echo 64)")" \
         "$BUILD/$target/bin/verdict_tests.exe" --gtest_list_tests | tr -d '\r')
+    [ "$cases" -gt 1 ] || fail "verdict_tests listed $cases cases"
     [ "$(xpath 'count(//testcase[@name="verdict_tests"])')" = 0 ] || fail "$junit holds one case per program"
     # A CI's reader counts the same cases.
     read_by=$(/usr/bin/python3 -c 'import sys, junitparser
