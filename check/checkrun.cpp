@@ -60,6 +60,28 @@ static std::wstring FullPath(const std::wstring &path)
     return full;
 }
 
+// The path as the platform expands it when it starts the program: a short
+// form given is as long as its long form there. Without the prefix that
+// lifts the length limit, which the platform does not count.
+static size_t LongPathLength(const std::wstring &path)
+{
+    DWORD size = GetLongPathNameW(path.c_str(), NULL, 0);
+    std::wstring longPath(size ? size : 1, L'\0');
+    DWORD length = size ? GetLongPathNameW(path.c_str(), &longPath[0], size) : 0;
+    if (length == 0 || length >= size)
+        longPath = path;
+    else
+        longPath.resize(length);
+    if (longPath.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return longPath.size() - 6;
+    return longPath.compare(0, 4, L"\\\\?\\") == 0 ? longPath.size() - 4 : longPath.size();
+}
+
+bool StartableLength(size_t fullPathLength)
+{
+    return fullPathLength <= MAX_START_PATH;
+}
+
 // Starting a program from a long path needs its short form, where the
 // file system has one.
 static std::wstring StartablePath(const std::wstring &path)
@@ -245,6 +267,14 @@ void RunProgram(const Options &options, Run *run)
         return;
     }
     run->bitness = ProgramBitness(path);
+    size_t length = LongPathLength(path);
+    if (!StartableLength(length)) {
+        run->error = "the program's path is " + std::to_string(length) + " characters long in full, more than the " +
+                     std::to_string((int)MAX_START_PATH) +
+                     " the platform is given to start a program from (past that it may crash); "
+                     "move it to a shorter path";
+        return;
+    }
     DWORD started = GetTickCount();
     // Nothing but kernel32 is loaded yet: the program starts at once, and
     // the window libraries load while it does.

@@ -26,6 +26,15 @@ struct Run {
 
 void RunProgram(const Options &options, Run *run);
 
+// The longest full path, in characters, that the platform is given to
+// start a program from: past it, this platform's CreateProcessW fails or
+// crashes inside itself even when handed the short form.
+enum { MAX_START_PATH = 1023 };
+
+// Whether a program whose full (long) path has this many characters may
+// be started.
+bool StartableLength(size_t fullPathLength);
+
 // "exit code 3", or "code 0xc0000005 (...)" for a crash.
 std::string ExitText(DWORD exitCode);
 
