@@ -177,7 +177,10 @@ static bool CloseStuckDialog(Watch *watch, HWND main)
 
 static void EndedEarlyError(Run *run)
 {
-    if (Crashed(run->exitCode))
+    if (!run->ended)
+        run->error = "the program ended by itself before showing its main window, and its exit code "
+                     "could not be read";
+    else if (Crashed(run->exitCode))
         run->error = "the program crashed before showing its main window: " + ExitText(run->exitCode);
     else
         run->error = "the program ended by itself with exit code " + std::to_string(run->exitCode) +
@@ -226,11 +229,15 @@ static void CloseFinishedProgram(Watch *watch, HWND main)
 {
     Run *run = watch->run;
     DWORD wait = Bounded(CLOSE_WAIT_MS, watch->hardEnd, MIN_ANSWER_MS);
-    bool closed = CloseProgram(watch->program, main, wait, &run->exitCode);
-    run->ended = true;
+    bool codeRead = false;
+    bool closed = CloseProgram(watch->program, main, wait, &run->exitCode, &codeRead);
+    // A program that had to be ended has no exit code of its own to report.
+    run->ended = codeRead;
     if (!closed)
         run->error = "the program did not end within " + Seconds(wait) +
                      " after WM_CLOSE and was ended; run it by hand and close it to see why";
+    else if (!codeRead)
+        run->error = "the program ended after WM_CLOSE, but its exit code could not be read";
     else if (Crashed(run->exitCode))
         run->error = "the program crashed when it was closed: " + ExitText(run->exitCode) +
                      "; run it by hand and close it to see why";
@@ -280,7 +287,7 @@ void RunProgram(const Options &options, Run *run)
     // the window libraries load while it does.
     Watch watch = {options, StartProgram(StartablePath(path)), run, started + options.timeoutMs,
                    started + options.timeoutMs + GRACE_MS};
-    if (watch.program.error) {
+    if (!watch.program.started) {
         run->error = run->program + " could not be started: " + ErrorText(watch.program.error) +
                      (path.size() >= MAX_PATH ? "; the platform may not start programs from a path "
                                                 "this long: move it to a shorter one"

@@ -16,7 +16,7 @@ struct Run {
     bool ended = false;      // the exit code is known
     DWORD exitCode = 0;
     double seconds = 0;
-    unsigned long peakMemoryKiB = 0; // of the program, up to the finished log
+    unsigned long peakMemoryKiB = 0; // of the program, up to the finished log; 0 if unknown
     int bitness = 0;                 // of the program, from its file; 0 if unknown
     bool openFileClosedFromOutside = false, chooseFontClosedFromOutside = false;
     std::string openFileDialogTitle, chooseFontDialogTitle;
