@@ -25,14 +25,36 @@ WriteWay WayToWrite(bool exists, DWORD fileType)
     return exists && fileType != FILE_TYPE_DISK ? WRITE_IN_PLACE : WRITE_BESIDE_THEN_RENAME;
 }
 
-// Devices give no attributes, so what is there is asked of an open handle.
-static WriteWay WayToWrite(const std::wstring &path)
+typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// The file a link leads to, so that the link stays and its file is
+// replaced; where the platform cannot say, the path itself.
+static std::wstring FinalPath(HANDLE file, const std::wstring &path)
 {
+    FinalPathFunction finalPath = (FinalPathFunction)(void *)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW");
+    DWORD size = finalPath ? finalPath(file, NULL, 0, 0) : 0;
+    if (size == 0)
+        return path;
+    std::wstring final(size, L'\0');
+    DWORD length = finalPath(file, &final[0], size, 0);
+    if (length == 0 || length >= size)
+        return path;
+    final.resize(length);
+    return final;
+}
+
+// Devices give no attributes, so what is there is asked of an open handle.
+static WriteWay WayToWrite(const std::wstring &path, std::wstring *target)
+{
+    *target = path;
     HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return WayToWrite(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, FILE_TYPE_DISK);
     DWORD type = GetFileType(file);
+    if (type == FILE_TYPE_DISK)
+        *target = FinalPath(file, path);
     CloseHandle(file);
     return WayToWrite(true, type);
 }
@@ -67,17 +89,18 @@ bool WriteWholeFile(const std::wstring &path, const std::string &text, std::stri
 {
     if (!MakeFolderOf(path, error))
         return false;
-    if (WayToWrite(path) == WRITE_IN_PLACE)
+    std::wstring target;
+    if (WayToWrite(path, &target) == WRITE_IN_PLACE)
         return WriteTo(path, OPEN_EXISTING, text, error);
-    std::wstring partial = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".partial";
+    std::wstring partial = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".partial";
     bool ok = WriteTo(partial, CREATE_ALWAYS, text, error);
-    if (ok && !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && !MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         *error = "it could not take the place of the old one: " + ErrorText(GetLastError());
         ok = false;
     }
     if (!ok) {
         DeleteFileW(partial.c_str());
-        DeleteFileW(path.c_str());
+        DeleteFileW(target.c_str());
     }
     return ok;
 }

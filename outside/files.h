@@ -12,7 +12,8 @@ bool MakeFolderOf(const std::wstring &path, std::string *error);
 // How a file is written: a file on disk is written beside itself under a
 // temporary name and takes its place only once whole; a device or a pipe
 // (the null device, a terminal, a FIFO) cannot be replaced, so it is
-// written where it is.
+// written where it is. A link stays a link: the file it leads to is
+// replaced.
 enum WriteWay { WRITE_BESIDE_THEN_RENAME, WRITE_IN_PLACE };
 
 // From what is at the path now: nothing, or an existing thing of this
