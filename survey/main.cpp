@@ -1,7 +1,9 @@
 // survey.exe: runs every kind of modal loop with the capture held by a
 // hidden window and prints who held it when.
 #include "survey/options.h"
+#include "outside/escape.h"
 #include "outside/expectfile.h"
+#include "outside/files.h"
 #include "outside/json.h"
 #include "outside/provenance.h"
 #include "outside/text.h"
@@ -14,8 +16,10 @@
 static Options g_options;
 static std::vector<Row> g_rows;
 
-// The table, or one JSON object that carries the status and the error too.
-static void Print(const std::vector<Row> &rows, int status, const std::string &error)
+// The table, or one JSON object that carries the status and the error
+// too. Output that cannot be written is an error of its own, which makes
+// the survey's status 2; the status the survey ends with is returned.
+static int Print(const std::vector<Row> &rows, int status, const std::string &error)
 {
     std::string text;
     int bitness = sizeof(void *) * 8;
@@ -28,11 +32,15 @@ static void Print(const std::vector<Row> &rows, int status, const std::string &e
         text = ProvenanceText(ReadProvenance()) + ", " + std::to_string(bitness) + "-bit\n" +
                TableText(rows);
     }
-    fputs(text.c_str(), stdout);
-    fflush(stdout);
-    if (!error.empty())
-        fprintf(stderr, "survey: %s\n", error.c_str());
+    std::string why, errors = error.empty() ? "" : ErrorLine("survey", error);
+    if (!WriteStandardOutput(text, &why)) {
+        errors += ErrorLine("survey", "the report could not be written to standard output: " + why +
+                                          "; send standard output where there is room");
+        status = 2;
+    }
+    fputs(errors.c_str(), stderr);
     fflush(stderr);
+    return status;
 }
 
 // From the guard's thread, while the modal's call has not returned: report
@@ -99,6 +107,5 @@ int wmain(int argc, wchar_t **argv)
     g_onStuckModal = NULL;
     DestroySurveyWindows();
     int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
-    Print(g_rows, status, "");
-    return status;
+    return Print(g_rows, status, "");
 }
