@@ -2,6 +2,7 @@
 // hidden window and prints who held it when.
 #include "survey/options.h"
 #include "outside/expectfile.h"
+#include "outside/files.h"
 #include "outside/json.h"
 #include "outside/provenance.h"
 #include "outside/text.h"
@@ -33,6 +34,22 @@ static void Print(const std::vector<Row> &rows, int status, const std::string &e
     if (!error.empty())
         fprintf(stderr, "survey: %s\n", error.c_str());
     fflush(stderr);
+}
+
+static bool WriteTimelineSvg(const std::vector<Row> &rows, std::string *error)
+{
+    if (g_options.timelineSvg.empty())
+        return true;
+    std::vector<Lane> lanes;
+    for (const Row &row : rows)
+        lanes.push_back({row.kind, &row.timeline});
+    std::string heading = "Capture timelines: " + ProvenanceText(ReadProvenance()) + ", " +
+                          std::to_string(sizeof(void *) * 8) + "-bit";
+    std::string why;
+    if (WriteWholeFile(Wide(g_options.timelineSvg), TimelineSvg(lanes, heading), &why))
+        return true;
+    *error = "the timelines could not be written to " + g_options.timelineSvg + ": " + why;
+    return false;
 }
 
 // From the guard's thread, while the modal's call has not returned: report
@@ -95,10 +112,13 @@ int wmain(int argc, wchar_t **argv)
     }
     g_onStuckModal = ReportStuckModal;
     for (const Kind *kind : g_options.kinds)
-        g_rows.push_back(RunBracket(*kind, g_options.limitMs));
+        g_rows.push_back(RunBracket(*kind, g_options.limitMs, g_options.timeline));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
     int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
-    Print(g_rows, status, "");
+    // A picture that could not be written is not a success, whatever the verdicts.
+    if (!WriteTimelineSvg(g_rows, &error))
+        status = 2;
+    Print(g_rows, status, error);
     return status;
 }

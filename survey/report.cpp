@@ -5,7 +5,7 @@
 
 #include <stdio.h>
 
-static const char *HolderName(HolderKind kind)
+const char *HolderName(HolderKind kind)
 {
     switch (kind) {
     case HOLDER_NOBODY:
@@ -61,6 +61,13 @@ static std::string Cell(const std::string &text, size_t width)
     return Visible(text) + std::string(text.size() < width ? width - text.size() : 0, ' ') + " | ";
 }
 
+// The timeline's sentence, on a line of its own under the kind's row.
+static std::string TimelineLine(const Timeline &timeline)
+{
+    std::string text = timeline.recorded ? timeline.sentence : timeline.error;
+    return text.empty() ? "" : "  timeline: " + Visible(text) + "\n";
+}
+
 std::string TableText(const std::vector<Row> &rows)
 {
     std::string text = "kind          | init          | running       | after         | verdict\n"
@@ -68,7 +75,7 @@ std::string TableText(const std::vector<Row> &rows)
     for (const Row &row : rows)
         text += Cell(row.kind, 13) + Cell(HolderText(row.init), 13) +
                 Cell(HolderText(row.running), 13) + Cell(HolderText(row.after), 13) +
-                VerdictText(row) + "\n";
+                VerdictText(row) + "\n" + TimelineLine(row.timeline);
     return text;
 }
 
@@ -87,7 +94,8 @@ static std::string RowJson(const Row &row)
            ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
            ", \"error\": " + (row.error || row.verdict == NOT_SHOWN ? JsonString(Hex(row.error)) : "null") +
            ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") +
-           ", " + ExpectationJsonMembers(row.expected, row.comparison) + "}";
+           ", " + ExpectationJsonMembers(row.expected, row.comparison) +
+           ", \"timeline\": " + TimelineJson(row.timeline) + "}";
 }
 
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)
