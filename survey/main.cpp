@@ -66,8 +66,15 @@ static void ReportStuckModal(const Row &row)
         rows.back().kind = g_options.kinds[i]->name;
     }
     CompareWithExpected(&rows, g_options.expectations, g_options.strict);
-    Print(rows, 2, "the " + row.kind + " modal did not close even after Cancel; run without it "
-                   "(--only) or with a longer --timeout");
+    std::string error = "the " + row.kind + " modal did not close even after Cancel; run without it "
+                        "(--only) or with a longer --timeout";
+    // The stuck kind's own records are still being written on its thread.
+    if (g_options.timeline)
+        rows[g_rows.size()].timeline.error = "the modal did not close, so its records were not read";
+    std::string svgError;
+    if (!WriteTimelineSvg(rows, &svgError))
+        error += "; " + svgError;
+    Print(rows, 2, error);
     ExitProcess(2);
 }
 

@@ -66,11 +66,17 @@ static bool IsSentTo(const Record &record, UINT message, Role role)
     return !record.posted && record.message == message && record.role == role;
 }
 
+// A posted WM_CANCELMODE cancels as well as a sent one, once it is dispatched.
+static bool IsCancelToHolder(const Record &record)
+{
+    return record.message == WM_CANCELMODE && record.role == ROLE_HOLDER;
+}
+
 static ReleaseCause CauseAt(const std::vector<Record> &records, size_t at)
 {
     if (records[at].capture.kind == HOLDER_OTHER)
         return RELEASE_TAKEN;
-    if (at > 0 && IsSentTo(records[at - 1], WM_CANCELMODE, ROLE_HOLDER))
+    if (at > 0 && IsCancelToHolder(records[at - 1]))
         return RELEASE_CANCEL_MODE;
     if (IsSentTo(records[at], WM_CAPTURECHANGED, ROLE_HOLDER))
         return RELEASE_CAPTURE_CHANGED;

@@ -118,7 +118,8 @@ static std::string AroundRelease(const Timeline &t, double *y)
     size_t first = t.release.by > AROUND ? t.release.by - AROUND : 0;
     size_t last = std::min(t.release.at + AROUND + 1, t.records.size());
     *y += LINE + 6;
-    std::string svg = Text(LEFT, *y, "around the release, one message a cell (hover for the target):");
+    std::string svg = Text(LEFT, *y, "around the release, one message a cell, posted ones in italics "
+                                     "(hover for the target):");
     double top = *y + 6;
     for (size_t i = first; i < last; i++) {
         const Record &r = t.records[i];
@@ -132,9 +133,10 @@ static std::string AroundRelease(const Timeline &t, double *y)
         std::string name = MessageName(r.message) + (r.role == ROLE_HOLDER ? " > holder" : "");
         svg += Text(x + CELL / 2 - 4, top + BAR + 4, name,
                     " transform=\"rotate(90 " + Number(x + CELL / 2 - 4) + " " + Number(top + BAR + 4) +
-                        ")\" font-size=\"10\"" + (i == t.release.by ? " font-weight=\"bold\"" : ""));
+                        ")\" font-size=\"10\"" + (i == t.release.by ? " font-weight=\"bold\"" : "") +
+                        (r.posted ? " font-style=\"italic\"" : ""));
     }
-    *y = top + BAR + 4 + 130;
+    *y = top + BAR + 4 + 170;
     return svg;
 }
 
