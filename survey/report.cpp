@@ -61,11 +61,17 @@ static std::string Cell(const std::string &text, size_t width)
     return Visible(text) + std::string(text.size() < width ? width - text.size() : 0, ' ') + " | ";
 }
 
-// The timeline's sentence, on a line of its own under the kind's row.
-static std::string TimelineLine(const Timeline &timeline)
+// The timeline's sentence, on a line of its own under the kind's row. A box
+// the platform showed on the way is a window the main window owns, so its
+// messages are the modal's landmarks too.
+static std::string TimelineLine(const Row &row)
 {
-    std::string text = timeline.recorded ? timeline.sentence : timeline.error;
-    return text.empty() ? "" : "  timeline: " + Visible(text) + "\n";
+    std::string text = row.timeline.recorded ? row.timeline.sentence : row.timeline.error;
+    if (text.empty())
+        return "";
+    if (!row.box.empty())
+        text += " (the box \"" + row.box + "\" counts as the modal)";
+    return "  timeline: " + Visible(text) + "\n";
 }
 
 std::string TableText(const std::vector<Row> &rows)
@@ -75,7 +81,7 @@ std::string TableText(const std::vector<Row> &rows)
     for (const Row &row : rows)
         text += Cell(row.kind, 13) + Cell(HolderText(row.init), 13) +
                 Cell(HolderText(row.running), 13) + Cell(HolderText(row.after), 13) +
-                VerdictText(row) + "\n" + TimelineLine(row.timeline);
+                VerdictText(row) + "\n" + TimelineLine(row);
     return text;
 }
 

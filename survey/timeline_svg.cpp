@@ -130,7 +130,8 @@ static std::string AroundRelease(const Timeline &t, double *y)
                         MessageName(r.message) + " to " + target + "; capture: " + HolderLabel(r.capture));
         if (i == t.release.by)
             svg += Tick(x - 1, top - 4, top + BAR + 4, "#000", 2);
-        std::string name = MessageName(r.message) + (r.role == ROLE_HOLDER ? " > holder" : "");
+        std::string name = MessageName(r.message) + (r.message == WM_NOTIFY && !r.posted ? " " + NotifyName(r.code) : "") +
+                           (r.role == ROLE_HOLDER ? " > holder" : "");
         svg += Text(x + CELL / 2 - 4, top + BAR + 4, name,
                     " transform=\"rotate(90 " + Number(x + CELL / 2 - 4) + " " + Number(top + BAR + 4) +
                         ")\" font-size=\"10\"" + (i == t.release.by ? " font-weight=\"bold\"" : "") +
