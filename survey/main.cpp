@@ -43,6 +43,22 @@ static int Print(const std::vector<Row> &rows, int status, const std::string &er
     return status;
 }
 
+static bool WriteTimelineSvg(const std::vector<Row> &rows, std::string *error)
+{
+    if (g_options.timelineSvg.empty())
+        return true;
+    std::vector<Lane> lanes;
+    for (const Row &row : rows)
+        lanes.push_back({row.kind, &row.timeline});
+    std::string heading = "Capture timelines: " + ProvenanceText(ReadProvenance()) + ", " +
+                          std::to_string(sizeof(void *) * 8) + "-bit";
+    std::string why;
+    if (WriteWholeFile(Wide(g_options.timelineSvg), TimelineSvg(lanes, heading), &why))
+        return true;
+    *error = "the timelines could not be written to " + g_options.timelineSvg + ": " + why;
+    return false;
+}
+
 // From the guard's thread, while the modal's call has not returned: report
 // what is known and end, so that the output stays whole. The kinds not yet
 // run are not judged either.
@@ -57,8 +73,15 @@ static void ReportStuckModal(const Row &row)
         rows.back().kind = g_options.kinds[i]->name;
     }
     CompareWithExpected(&rows, g_options.expectations, g_options.strict);
-    Print(rows, 2, "the " + row.kind + " modal did not close even after Cancel; run without it "
-                   "(--only) or with a longer --timeout");
+    std::string error = "the " + row.kind + " modal did not close even after Cancel; run without it "
+                        "(--only) or with a longer --timeout";
+    // The stuck kind's own records are still being written on its thread.
+    if (g_options.timeline)
+        rows[g_rows.size()].timeline.error = "the modal did not close, so its records were not read";
+    std::string svgError;
+    if (!WriteTimelineSvg(rows, &svgError))
+        error += "; " + svgError;
+    Print(rows, 2, error);
     ExitProcess(2);
 }
 
@@ -103,9 +126,12 @@ int wmain(int argc, wchar_t **argv)
     }
     g_onStuckModal = ReportStuckModal;
     for (const Kind *kind : g_options.kinds)
-        g_rows.push_back(RunBracket(*kind, g_options.limitMs));
+        g_rows.push_back(RunBracket(*kind, g_options.limitMs, g_options.timeline));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
     int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
-    return Print(g_rows, status, "");
+    // A picture that could not be written is not a success, whatever the verdicts.
+    if (!WriteTimelineSvg(g_rows, &error))
+        status = 2;
+    return Print(g_rows, status, error);
 }

@@ -32,6 +32,11 @@ TEST(EscapeTest, EachReaderGetsItsOwnEscapes)
          "\xef\xbf\xbd" "a" "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
          "\xef\xbf\xbd [8 characters that XML cannot hold replaced by U+FFFD]"},
         {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80", "\"\xf0\x9f\x98\x80\"", "\xf0\x9f\x98\x80"},
+        // The highest code point there is, and the first past it.
+        {"\xf4\x8f\xbf\xbf\xf4\x90\x80\x80", "\xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80",
+         "\"\xf4\x8f\xbf\xbf\\u00f4\\u0090\\u0080\\u0080\"",
+         "\xf4\x8f\xbf\xbf\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+         " [4 characters that XML cannot hold replaced by U+FFFD]"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(Visible(c.text), c.terminal) << c.text;
