@@ -210,3 +210,6 @@ step "locking the build folder"
 lock_folder 9 "$BUILD" "the build folder" --build
 step "locking the prefix"
 lock_folder 8 "$WINEPREFIX" "the prefix" --prefix
+# Every platform program this run starts carries it, so that a later run
+# knows the ones a killed run left in a prefix of the user's own.
+prefix_shared || export CAPTURE_SCRIPT_RUN=$$
