@@ -1,0 +1,157 @@
+# The matrix's cells (one array) as one HTML page that needs nothing else:
+# a grid of cells per bitness, the survey per bitness, the change lines
+# ($changes, from changes.jq) and each cell's provenance. $css is the style.
+# Every string in a cell comes from the programs under test or the platform,
+# so each one goes through `h`, in text and in attributes alike.
+include "results";
+include "states";
+
+def in_order: reduce .[] as $x ([]; if any(.[]; . == $x) then . else . + [$x] end);
+
+# Long text is cut, so that one hostile string cannot make the page huge.
+def clip($n): if length > $n then .[:$n] + "…" else . end;
+
+# Text for HTML text or a quoted attribute. Control and format characters
+# (terminal escapes, direction overrides) show as "?" as in the other
+# reports; noncharacters, which HTML and XML refuse, as U+FFFD.
+def h: if . == null then "" else
+    safe | explode
+    | map(if (. >= 64976 and . <= 65007) or (. % 65536) >= 65534 then 65533 else . end)
+    | implode | @html end;
+def hc($n): if . == null then "" else tostring | clip($n) | h end;
+
+def anchor($i): "cell-\($i)";
+def key: "\(.version)/\(.bitness)/\(.config)";
+
+def grid($cells; $bits):
+    [$cells[] | select(.cell.bitness == $bits)] as $mine
+    | ([$mine[].cell.version] | in_order) as $versions
+    | ([$mine[].cell.config] | in_order) as $configs
+    | "<table class=\"grid\" data-bitness=\"\($bits | h)\">",
+      "<thead><tr><th scope=\"col\">Debian</th>"
+        + ($configs | map("<th scope=\"col\">\(hc(200))</th>") | join("")) + "</tr></thead>",
+      "<tbody>",
+      ($versions[] as $version
+       | ([$mine[] | select(.cell.version == $version)]) as $row
+       | "<tr><th scope=\"row\">\($row[0].cell | version_name($cells | map(.cell)) | hc(200))</th>"
+         + ($configs | map(. as $config
+             | [$row[] | select(.cell.config == $config)]
+             | if length == 0 then "<td class=\"none\" title=\"not run\">–</td>"
+               else map("<td class=\"cell \(.state)\" data-state=\"\(.state)\" data-cell=\"\(.cell | key | hc(300))\""
+                        + " title=\"\(.cell | cell_why | hc(400))\"><a href=\"#\(anchor(.index))\">\(.state | state_text)</a></td>")
+                    | join("") end) | join(""))
+         + "</tr>"),
+      "</tbody></table>";
+
+# A survey verdict's class: one of the known words, else "other".
+def verdict_class: if IN("released", "released_late", "held", "taken", "not_shown", "not_judged") then . else "other" end;
+
+def survey_grid($cells; $bits):
+    [$cells[] | select(.cell.bitness == $bits and (.cell | has("survey")))] as $mine
+    | ([$mine[].cell.version] | in_order) as $versions
+    | ([$mine[].cell.survey.kinds[]?.kind] | in_order) as $kinds
+    | if ($mine | length) == 0 then empty else
+      "<table class=\"survey\" data-bitness=\"\($bits | h)\">",
+      "<thead><tr><th scope=\"col\">kind</th>"
+        + ($versions | map(. as $v | [$mine[] | select(.cell.version == $v)][0].cell
+                           | "<th scope=\"col\">\(version_name($cells | map(.cell)) | hc(200))</th>") | join(""))
+        + "</tr></thead>",
+      "<tbody>",
+      ($kinds[] as $kind
+       | "<tr><th scope=\"row\">\($kind | hc(200))</th>"
+         + ($versions | map(. as $version
+             | [$mine[] | select(.cell.version == $version) | .cell
+                | .config as $config | .surveyReason as $why
+                | if .survey == null then {config: $config, why: ($why // "no survey")}
+                  else .survey.kinds[]? | select(.kind == $kind)
+                       | {config: $config, verdict: (.verdict // "?"), holders: holders_text} end]
+             | (map(.verdict // empty | safe)) as $verdicts
+             # One line per configuration; "&#10;" breaks the line in a tooltip.
+             | (map("\(.config): " + if .verdict then "\(.verdict) (\(.holders))" else .why end | hc(300)) | join("&#10;")) as $title
+             | if ($verdicts | length) == 0 then "<td class=\"none\" title=\"\($title)\">–</td>"
+               else ($verdicts | summary) as $text
+                 | "<td class=\"verdict \(if ($verdicts | unique | length) == 1 then $verdicts[0] | verdict_class else "mixed" end)\""
+                   + " title=\"\($title)\">\($text | hc(200))</td>" end)
+           | join(""))
+         + "</tr>"),
+      "</tbody></table>" end;
+
+# A row of the details' table: a name and a value that may be missing.
+def fact($name; $value): "<tr><th>\($name)</th><td>\(if $value == null then "–" else $value | hc(2000) end)</td></tr>";
+
+def dialog_facts($name):
+    if . == null then fact($name; null)
+    else fact($name; "\(.verdict | verdict_text)"
+        + (if .holder == null then "" else ", holder \(.holder)" end)
+        + (if .reason == null then "" else ", \(.reason)" end)
+        + (if .expected == null then "" else ", expected \(.expected | verdict_text)" end)
+        + (if .change == null then "" else ", \(.change)" end)) end;
+
+def survey_details:
+    if has("survey") | not then empty
+    elif .survey == null then "<p>Survey: \(.surveyReason // "no survey" | hc(2000))</p>"
+    else "<table class=\"kinds\"><thead><tr><th>kind</th><th>init</th><th>running</th><th>after</th><th>verdict</th></tr></thead><tbody>",
+         (.survey.kinds[]? | "<tr><th>\(.kind | hc(200))</th><td>\(.init | holder_text | hc(300))</td><td>\(.running | holder_text | hc(300))</td>"
+             + "<td>\(.after | holder_text | hc(300))</td><td class=\"verdict \(.verdict // "?" | safe | verdict_class)\">\(.verdict // "?" | hc(200))"
+             + (if .error == null then "" else " (error \(.error | hc(200)))" end) + "</td></tr>"),
+         "</tbody></table>" end;
+
+# The log's first lines, each cut: enough to see what happened.
+def log_details:
+    if (.check.log? | type) != "array" then empty
+    else .check.log as $log
+    | "<p>The checker's log (\($log | length) lines\(if ($log | length) > 200 then ", the first 200 shown" else "" end)):</p>",
+      "<pre class=\"log\">" + ($log[:200] | map(hc(500)) | join("\n")) + "</pre>" end;
+
+def details($cells):
+    .cell as $cell
+    | "<div class=\"detail \(.state)\" id=\"\(anchor(.index))\">",
+      "<h3>\($cell | cell_name | hc(300)) <span class=\"state\">\(.state | state_text)</span></h3>",
+      "<table class=\"facts\"><tbody>",
+      fact("why"; $cell | cell_why),
+      ($cell.check // {} | .platform as $p
+       | fact("platform"; if $p == null then null else "\($p.name // "?") \($p.version // "?")" end),
+         fact("platform build"; $p.build?),
+         fact("reports Windows"; .windowsVersion),
+         fact("checker"; .checker),
+         fact("checker status"; .status),
+         fact("seconds"; .seconds),
+         fact("exit code of TEST.exe"; .exitCode),
+         fact("peak memory (KiB)"; .peakMemoryKiB),
+         fact("error"; .error),
+         (.openFile | dialog_facts("Open dialog")),
+         (.chooseFont | dialog_facts("Font dialog"))),
+      "</tbody></table>",
+      ($cell | survey_details),
+      ($cell | log_details),
+      "<p><a href=\"#top\">back to the grid</a></p></div>";
+
+[to_entries[] | {index: .key, cell: .value, state: (.value | cell_state)}] as $cells
+| ([$cells[].cell.bitness] | in_order | sort) as $bitnesses
+| "<!DOCTYPE html>",
+  "<html lang=\"en\"><head><meta charset=\"utf-8\">",
+  "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">",
+  "<title>Capture matrix</title>",
+  "<style>\n\($css)</style></head>",
+  "<body id=\"top\">",
+  "<h1>Does the mouse capture come free when a modal dialog runs?</h1>",
+  "<p class=\"summary\">\($cells | length) cells: "
+    + (["held", "released", "skipped", "error"] | map(. as $s | "\($cells | map(select(.state == $s)) | length) \($s | state_text)") | join(", "))
+    + ". Hover a cell for why; follow it for its details.</p>",
+  "<p class=\"legend\"><span class=\"cell held\">HELD</span> a dialog ran with the capture held "
+    + "<span class=\"cell released\">released</span> both dialogs ran without it "
+    + "<span class=\"cell skipped\">skipped</span> could not run here "
+    + "<span class=\"cell error\">error</span> no verdict</p>",
+  "<h2>The checker</h2>",
+  ($bitnesses[] as $bits | "<h3>\($bits | h)-bit</h3>", grid($cells; $bits)),
+  (if any($cells[]; .cell | has("survey")) then
+     "<h2>The survey</h2>",
+     "<p>Each cell: the verdict over the version's configurations; hover for each configuration's holders (init → running → after).</p>",
+     ($bitnesses[] as $bits | "<h3>\($bits | h)-bit</h3>", survey_grid($cells; $bits))
+   else empty end),
+  "<h2>What changed between neighbouring versions</h2>",
+  (if $changes == "" then "<p>nothing</p>"
+   else "<ul class=\"changes\">", ($changes | split("\n")[] | "<li>\(hc(1000))</li>"), "</ul>" end),
+  "<h2>The cells</h2>",
+  ($cells[] | details($cells)),
+  "</body></html>"

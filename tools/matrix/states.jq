@@ -1,0 +1,37 @@
+# A cell's state in one word and why, shared by the page, the JUnit file
+# and the CI summary, so that they never disagree about a cell.
+include "results";
+
+# "skipped": the cell could not run here and says why; "error": it ran
+# and gave no verdict for a dialog, or its run failed, so nothing can be
+# told; "held" when either dialog ran with the capture held; else "released".
+# A HELD next to an error is still an error: the run that failed cannot be
+# trusted to have measured anything.
+def cell_state:
+    if (.skipped // null) != null then "skipped"
+    elif .check == null then "error"
+    elif (.check.error // null) != null then "error"
+    elif [.check.openFile.verdict, .check.chooseFont.verdict] | any(. == "held") then "held"
+    elif [.check.openFile.verdict, .check.chooseFont.verdict] | all(. == "released") then "released"
+    else "error" end;
+
+def state_text: {"held": "HELD", "released": "released", "skipped": "skipped", "error": "error"}[.] // "?";
+
+# A dialog's verdict with its holder where one held the capture.
+def dialog_text($name): "\($name) \(.verdict | verdict_text)"
+    + (if .holder == null then "" else " (holder \(.holder))" end)
+    + (if .reason == null then "" else ": \(.reason)" end)
+    + (if .change == null then "" else " [\(.change)]" end);
+
+# One line on why the cell is in its state; raw, for each reader to escape.
+def cell_why:
+    if (.skipped // null) != null then .skipped | tostring
+    elif .check == null then .reason // "no result" | tostring
+    else .check
+         | ([(.openFile | dialog_text("Open dialog")), (.chooseFont | dialog_text("Font dialog"))]
+            + (if .error == null then [] else ["error: \(.error)"] end)
+            + ["status \(.status)"]) | join("; ") end;
+
+# A verdict that the checker calls a change from what was expected (a
+# regression or a fix) fails a CI as a HELD does.
+def cell_changed: [.check.openFile.change?, .check.chooseFont.change?] | any(. != null);
