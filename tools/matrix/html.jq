@@ -5,20 +5,9 @@
 # so each one goes through `h`, in text and in attributes alike.
 include "results";
 include "states";
+include "html-text";
 
 def in_order: reduce .[] as $x ([]; if any(.[]; . == $x) then . else . + [$x] end);
-
-# Long text is cut, so that one hostile string cannot make the page huge.
-def clip($n): if length > $n then .[:$n] + "…" else . end;
-
-# Text for HTML text or a quoted attribute. Control and format characters
-# (terminal escapes, direction overrides) show as "?" as in the other
-# reports; noncharacters, which HTML and XML refuse, as U+FFFD.
-def h: if . == null then "" else
-    safe | explode
-    | map(if (. >= 64976 and . <= 65007) or (. % 65536) >= 65534 then 65533 else . end)
-    | implode | @html end;
-def hc($n): if . == null then "" else tostring | clip($n) | h end;
 
 def anchor($i): "cell-\($i)";
 def key: "\(.version)/\(.bitness)/\(.config)";
@@ -37,7 +26,7 @@ def grid($cells; $bits):
          + ($configs | map(. as $config
              | [$row[] | select(.cell.config == $config)]
              | if length == 0 then "<td class=\"none\" title=\"not run\">–</td>"
-               else map("<td class=\"cell \(.state)\" data-state=\"\(.state)\" data-cell=\"\(.cell | key | hc(300))\""
+               else map("<td class=\"cell \(.state)\" data-cell=\"\(.cell | key | hc(300))\" data-state=\"\(.state)\""
                         + " title=\"\(.cell | cell_why | hc(400))\"><a href=\"#\(anchor(.index))\">\(.state | state_text)</a></td>")
                     | join("") end) | join(""))
          + "</tr>"),
