@@ -6,7 +6,7 @@ include "states";
 
 def in_order: reduce .[] as $x ([]; if any(.[]; . == $x) then . else . + [$x] end);
 
-. as $cells
+cell_lines as $cells
 | ([$cells[].bitness] | in_order | sort)[] as $bits
 | [$cells[] | select(.bitness == $bits)] as $mine
 | ([$mine[].version] | in_order) as $versions

@@ -23,6 +23,7 @@ done <<'CASES'
 .check.openFile.verdict = "held" | .check.chooseFont.verdict = "held" | .check.error = "exit code 3" => error
 .check = null | .reason = "no verdict: it did not end within 90 s" => error
 .check = null | .skipped = "32-bit programs do not start here" => skipped
+.check.openFile.verdict = "released" | .check.chooseFont.verdict = "released" | .surveyReason = "no verdict" => error
 .check.openFile.verdict = "released" | .check.chooseFont.verdict = "released" | .skipped = null => released
 CASES
 
@@ -54,9 +55,11 @@ jq -cn --arg long "$long" '
     (cell("host"; "Debian 12 (host)"; 64; "unmanaged") + {check: checked("held"; "released"),
         survey: {kinds: [{kind: "fo\"nt<b>", verdict: "released_late", init: {holder: "other", class: "C&\u0027\u202e<x>"},
                           running: {holder: "nobody", class: null}, after: {holder: "nobody", class: null}}]}, surveyReason: null}),
-    (cell("host"; "Debian 12 (host)"; 64; "openbox") + {check: checked("released"; "released"), survey: null,
-        surveyReason: "no verdict: survey gave no JSON; <b>bold</b>"}),
-    (cell("host"; "Debian 12 (host)"; 64; "winxp") + {check: (checked("held"; "held") | .error = "TEST.exe ended with exit code 3 <&>")}),
+    {matrix: 1, commit: "5555f96<b>", selection: {versions: ["host", "trixie"], bits: [32, 64], configs: ["unmanaged"], survey: true},
+     shard: {index: 1, count: 1}, cells: []},
+    (cell("host"; "Debian 12 (host)"; 64; "openbox") + {check: checked("released"; "released")}),
+    (cell("host"; "Debian 12 (host)"; 64; "winxp") + {check: (checked("held"; "held") | .error = "TEST.exe ended with exit code 3 <&>"),
+        survey: null, surveyReason: "no verdict: survey gave no JSON; <b>bold</b>"}),
     (cell("host"; "Debian 12 (host)"; 64; "desktop") + {check: null, reason: "no verdict: it did not end within 90 s\u0007 BADBYTES"}),
     (cell("host"; "Debian 12 (host)"; 32; "unmanaged") + {skipped: "32-bit programs do not start here: <i>Exec format error</i> \($long)",
         check: null, survey: null}),
@@ -104,9 +107,11 @@ expect_markup_safe "$WORK/page.html" "the page"
 expect_text "the hostile survey kind and its holder" \
     "$(xpath "$WORK/page.html" 'concat(string(//table[@class="survey"]//th[@scope="row"]), " | ", string(//table[@class="survey"]//td/@title))')" \
     'fo"nt<b> | unmanaged: released_late (other C&'"'"'?<x> → nobody → nobody)
-openbox: no verdict: survey gave no JSON; <b>bold</b>'
+winxp: no verdict: survey gave no JSON; <b>bold</b>'
 expect_text "the provenance of a cell" \
     "$(xpath "$WORK/page.html" 'string(//div[@id="cell-0"]//tr[th="platform build"]/td)')" "wine-8.0 <script>alert(1)</script>"
+expect_text "the run's header line" "$(xpath "$WORK/page.html" 'string(//p[@class="run"])')" \
+    "Run: commit 5555f96<b>; versions host, trixie; 32-bit, 64-bit; configurations unmanaged; with the survey"
 expect_text "the change between versions" "$(xpath "$WORK/page.html" 'string(//ul[@class="changes"]/li[1])')" \
     'Open dialog: mixed: HELD ×2, released ×1 on Debian 12 (host, 8.0) → mixed: not judged ×1, released ×1 on Debian "13" | <b>&amp;</b> (8.0)'
 

@@ -105,6 +105,7 @@ def details($cells):
          fact("checker"; .checker),
          fact("checker status"; .status),
          fact("seconds"; .seconds),
+         fact("the cell's seconds"; $cell.wallSeconds),
          fact("exit code of TEST.exe"; .exitCode),
          fact("peak memory (KiB)"; .peakMemoryKiB),
          fact("error"; .error),
@@ -115,7 +116,14 @@ def details($cells):
       ($cell | log_details),
       "<p><a href=\"#top\">back to the grid</a></p></div>";
 
-[to_entries[] | {index: .key, cell: .value, state: (.value | cell_state)}] as $cells
+# A run's header line in words, for the page's provenance.
+def run_text: "commit \(.commit // "unknown")"
+    + (.selection // {} | "; versions \(.versions // [] | join(", ")); \(.bits // [] | map("\(.)-bit") | join(", "));"
+        + " configurations \(.configs // [] | join(", "))\(if .survey then "; with the survey" else "" end)")
+    + (.shard // {} | if (.count // 1) > 1 then "; shard \(.index) of \(.count)" else "" end);
+
+[.[] | select(type == "object" and has("matrix"))] as $runs
+| [cell_lines | to_entries[] | {index: .key, cell: .value, state: (.value | cell_state)}] as $cells
 | ([$cells[].cell.bitness] | in_order | sort) as $bitnesses
 | "<!DOCTYPE html>",
   "<html lang=\"en\"><head><meta charset=\"utf-8\">",
@@ -127,6 +135,7 @@ def details($cells):
   "<p class=\"summary\">\($cells | length) cells: "
     + (["held", "released", "skipped", "error"] | map(. as $s | "\($cells | map(select(.state == $s)) | length) \($s | state_text)") | join(", "))
     + ". Hover a cell for why; follow it for its details.</p>",
+  ($runs[] | "<p class=\"run\">Run: \(run_text | hc(1000))</p>"),
   "<p class=\"legend\"><span class=\"cell held\">HELD</span> a dialog ran with the capture held "
     + "<span class=\"cell released\">released</span> both dialogs ran without it "
     + "<span class=\"cell skipped\">skipped</span> could not run here "

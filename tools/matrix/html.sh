@@ -9,7 +9,9 @@ HTML_PARTS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 html_page() {
     local cells changes
     cells=$(cat) || return 2
-    changes=$(jq -r -s -L "$HTML_PARTS" -f "$HTML_PARTS/changes.jq" <<<"$cells") || return 2
+    # A run's header line is no cell.
+    changes=$(jq -c 'select(type == "object" and has("version"))' <<<"$cells" |
+        jq -r -s -L "$HTML_PARTS" -f "$HTML_PARTS/changes.jq") || return 2
     jq -r -s -L "$HTML_PARTS" --arg changes "$changes" --rawfile css "$HTML_PARTS/html.css" \
         -f "$HTML_PARTS/html.jq" <<<"$cells"
 }

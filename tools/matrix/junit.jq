@@ -12,7 +12,7 @@ def outcome: if .state == "skipped" then "skipped"
     elif .state == "held" or (.cell | cell_changed) then "failure"
     else "passed" end;
 
-[.[] | {cell: ., state: cell_state}] | map(. + {outcome: outcome}) as $cases
+[cell_lines[] | {cell: ., state: cell_state}] | map(. + {outcome: outcome}) as $cases
 | "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
   "<testsuites name=\"capture matrix\">",
   "<testsuite name=\"capture matrix\" tests=\"\($cases | length)\" failures=\"\($cases | map(select(.outcome == "failure")) | length)\""

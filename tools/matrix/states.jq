@@ -2,14 +2,18 @@
 # and the CI summary, so that they never disagree about a cell.
 include "results";
 
-# "skipped": the cell could not run here and says why; "error": it ran
-# and gave no verdict for a dialog, or its run failed, so nothing can be
-# told; "held" when either dialog ran with the capture held; else "released".
-# A HELD next to an error is still an error: the run that failed cannot be
-# trusted to have measured anything.
+# The cells among a --json file's lines: the lines with a version, so that
+# a run's header line (and a file from before it had one) reads alike.
+def cell_lines: map(select(type == "object" and has("version")));
+
+# "skipped": the cell was not tried here and says why; "error": a program
+# asked for gave no verdict for a dialog, or its run failed, so nothing can
+# be told; "held" when either dialog ran with the capture held; else
+# "released". A HELD next to an error is still an error: the run that
+# failed cannot be trusted to have measured anything.
 def cell_state:
     if (.skipped // null) != null then "skipped"
-    elif .check == null then "error"
+    elif .check == null or (.surveyReason // null) != null then "error"
     elif (.check.error // null) != null then "error"
     elif [.check.openFile.verdict, .check.chooseFont.verdict] | any(. == "held") then "held"
     elif [.check.openFile.verdict, .check.chooseFont.verdict] | all(. == "released") then "released"
@@ -27,10 +31,11 @@ def dialog_text($name): "\($name) \(.verdict | verdict_text)"
 def cell_why:
     if (.skipped // null) != null then .skipped | tostring
     elif .check == null then .reason // "no result" | tostring
-    else .check
+    else .surveyReason as $survey | .check
          | ([(.openFile | dialog_text("Open dialog")), (.chooseFont | dialog_text("Font dialog"))]
             + (if .error == null then [] else ["error: \(.error)"] end)
-            + ["status \(.status)"]) | join("; ") end;
+            + ["status \(.status)"]
+            + (if $survey == null then [] else ["survey: \($survey)"] end)) | join("; ") end;
 
 # A verdict that the checker calls a change from what was expected (a
 # regression or a fix) fails a CI as a HELD does.
