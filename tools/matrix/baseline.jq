@@ -1,10 +1,20 @@
-# The matrix's cells (one array) against an earlier run's ($baseline, one
-# array): a cell is the same version, bitness and configuration. Gives
-# {differences, missing}: a line per result that changed, and a line per
-# cell found on one side only, which is not a difference.
+# The matrix's cells against an earlier run's: which cells the two share,
+# and what changed in those they share. A cell is the same version,
+# bitness and configuration (its key).
 include "results";
+include "shards";
 
-def key: "\(.version)/\(.bitness)/\(.config)";
+def set: map({(.): true}) | add // {};
+
+# sides(run; baseline; others): from the keys of the run's cells and of the
+# baseline's, those both have and those on one side only. The keys in
+# others (the cells another shard runs) are on neither side.
+def sides($run; $baseline; $others):
+    ($others | set) as $away
+    | ([$baseline[] | select($away[.] | not)]) as $kept
+    | ($kept | set) as $old | ($run | set) as $new
+    | {shared: [$run[] | select($old[.])], onlyRun: [$run[] | select($old[.] | not)],
+       onlyBaseline: [$kept[] | select($new[.] | not)]};
 
 # name → verdict for a cell; a program that ran without a verdict gives
 # "no verdict", a survey that was not asked for gives nothing.
@@ -21,9 +31,9 @@ def compare($before; $after):
     | select($was != null and $is != null and $was != $is)
     | "\($after | cell_name | safe): \($name) \($was) → \($is)";
 
-. as $cells
-| ($baseline | map({key: key, value: .}) | from_entries) as $old
-| ($cells | map({key: key, value: .}) | from_entries) as $new
-| {differences: [$cells[] | select($old[key]) | compare($old[key]; .)],
-   missing: ([$cells[] | select($old[key] | not) | "not in the baseline: \(cell_name | safe)"]
-             + [$baseline[] | select($new[key] | not) | "only in the baseline: \(cell_name | safe)"])}
+# differences($baseline): for an array of the run's cells, a line per result
+# that changed; a cell skipped on either side has no result to change.
+def differences($baseline):
+    ($baseline | map({key: key, value: .}) | from_entries) as $old
+    | [.[] | select(state != "skipped") | . as $cell | $old[key]
+       | select(. != null and state != "skipped") | compare(.; $cell)];

@@ -9,67 +9,99 @@ CHECK_TIMEOUT=60
 SURVEY_TIMEOUT=10
 SURVEY_LIMIT=240
 
-# The JSON line of a cell. "check" is the checker's JSON, or null with
-# "reason" saying why; "survey" likewise with "surveyReason", and absent
-# when the survey was not asked for.
+# cell_line VERSION BITS CONFIG SKIPPED REASON CHECK SURVEY-ASKED SURVEY
+# SURVEY-REASON WALL-SECONDS: the cell's JSON line. CHECK and SURVEY (JSON,
+# or empty for null) come on stdin: as arguments, long ones would not fit.
 cell_line() {
-    local version=$1 bits=$2 config=$3 reason=$4 check=${5:-null} survey=${6:-} survey_reason=${7:-}
-    # The programs' JSON comes on stdin: as an argument, a long one would not fit.
-    printf '%s\n%s\n' "$check" "${survey:-null}" |
+    local version=$1 bits=$2 config=$3 skipped=$4 reason=$5 check=${6:-null} asked=$7 survey=${8:-null} survey_reason=$9 wall=${10:-}
+    printf '%s\n%s\n' "$check" "$survey" |
         jq -cs --arg version "$version" --arg release "$(version_label "$version")" \
-            --argjson bitness "$bits" --arg config "$config" --arg reason "$reason" \
-            --arg asked "${survey:+yes}" --arg surveyReason "$survey_reason" \
-            '{version: $version, release: $release, bitness: $bitness, config: $config,
-              reason: (if $reason == "" then null else $reason end), check: .[0]}
-             + if $asked == "" then {} else {survey: .[1],
-                 surveyReason: (if $surveyReason == "" then null else $surveyReason end)} end'
+            --argjson bitness "$bits" --arg config "$config" --arg skipped "$skipped" --arg reason "$reason" \
+            --arg asked "$asked" --arg surveyReason "$survey_reason" --arg wall "$wall" \
+            'def text: if . == "" then null else . end;
+             {version: $version, release: $release, bitness: $bitness, config: $config,
+              skipped: ($skipped | text), reason: ($reason | text), check: .[0]}
+             + (if $asked == "" then {} else {survey: .[1], surveyReason: ($surveyReason | text)} end)
+             + {wallSeconds: ($wall | text | if . == null then null else tonumber end)}'
 }
 
-# program_json VERSION BITS LIMIT PROGRAM ARGS...: sets PROGRAM_JSON to the
-# program's JSON object; else fails, with PROGRAM_JSON saying why there is
-# none. It runs in this shell and stoppable, so that an interrupt ends it at
-# once; its output goes through files in CELL_FILES, a folder.
-PROGRAM_JSON=""
-program_json() {
-    local version=$1 bits=$2 limit=$3 program=$4 target=i686 status=0 json
-    shift 4
+# skipped_line VERSION BITS CONFIG SURVEY-ASKED REASON
+skipped_line() {
+    cell_line "$1" "$2" "$3" "$5" "" null "$4" null "" ""
+}
+
+# windows_path PATH: PATH as the platform's programs name it. The roots
+# see the build folder at the same path, and a prefix's Z: is /.
+windows_path() {
+    printf 'Z:%s\n' "${1//\//\\}"
+}
+
+# program_run VERSION BITS LIMIT OUTPUT PROGRAM ARGS...: the program on the
+# version's platform in the slot's prefix, its standard output in OUTPUT
+# and its errors in OUTPUT.errors; sets RAN_STATUS. It runs in this shell
+# and stoppable, so that an interrupt ends it at once.
+RAN_STATUS=0
+program_run() {
+    local version=$1 bits=$2 limit=$3 output=$4 program=$5 target=i686
+    shift 5
     [ "$bits" = 64 ] && target=x86_64
-    WINEPREFIX="$MATRIX/$version/prefix" PLATFORM_LIMIT=$limit run_stoppable on_version "$version" \
+    RAN_STATUS=0
+    WINEPREFIX="$(version_dir "$version")/prefix" PLATFORM_LIMIT=$limit run_stoppable on_version "$version" \
         "$(version_loader "$version" "$bits")" "$BUILD/$target/bin/$program" "$@" \
-        >"$CELL_FILES/output" 2>"$CELL_FILES/errors" || status=$?
-    json=$(tr -d '\r' <"$CELL_FILES/output" | grep '^{' | tail -1) || true
-    if [ -n "$json" ] && PROGRAM_JSON=$(jq -ce 'if type == "object" then . else error end' 2>/dev/null <<<"$json"); then
-        return 0
-    fi
-    PROGRAM_JSON="no verdict: $(ended_how "$status" "$limit" "$program gave no JSON; $(tr -d '\r' <"$CELL_FILES/errors" | grep -v '^$' | tail -1)")"
-    return 1
+        >"$output" 2>"$output.errors" || RAN_STATUS=$?
 }
 
-# run_cell VERSION BITS CONFIG [WHY-NOT [SURVEY]]: the cell's JSON line on
-# stdout; with SURVEY set, the survey runs too. The platform must be set to
-# CONFIG and its server running.
+# last_words OUTPUT: how a program that gave no report ended.
+last_words() {
+    ended_how "$RAN_STATUS" "$2" "$3 $(tr -d '\r' <"$1.errors" | grep -v '^$' | tail -1)"
+}
+
+# judged FILE FAULT-FUNCTION: the JSON object in FILE, compact, when it
+# holds a real judgement; else fails, printing why not.
+judged() {
+    local fault
+    if ! [ -s "$1" ] || ! jq -e -s 'length == 1' "$1" >/dev/null 2>&1; then
+        echo "its report is missing or not one JSON value"
+        return 1
+    fi
+    fault=$(jq -r -L "$ROOT/tools/matrix" "include \"verdict\"; $2 // empty" "$1")
+    [ -z "$fault" ] || { printf '%s\n' "$fault"; return 1; }
+    jq -c . "$1"
+}
+
+# run_cell VERSION BITS CONFIG DIR [SURVEY]: the cell's JSON line on
+# stdout, its programs' reports and output in DIR (a folder of this run's
+# own). The platform must be set to CONFIG and its server running.
 run_cell() {
-    local version=$1 bits=$2 config=$3 why_not=${4:-} survey=${5:-}
-    local check="null" reason="" survey_json="" survey_reason=""
-    if [ -n "$why_not" ]; then
-        reason=$why_not
-        [ -z "$survey" ] || { survey_json=null survey_reason=$why_not; }
+    local version=$1 bits=$2 config=$3 dir=$4 survey=${5:-}
+    local check="" reason="" survey_json="" survey_reason="" started fault
+    started=$EPOCHREALTIME
+    mkdir -p "$dir"
+    rm -f "$dir/check.json" "$dir/survey.json"
+    # The checker bounds its own run; the limit bounds a platform that hangs.
+    # Its verdict is read from the report it writes, never from its output.
+    program_run "$version" "$bits" $((CHECK_TIMEOUT + 30)) "$dir/check.out" check.exe \
+        --json="$(windows_path "$dir/check.json")" --timeout "$CHECK_TIMEOUT"
+    if check=$(judged "$dir/check.json" check_fault); then
+        :
     else
-        # The checker bounds its own run; the limit bounds a platform that hangs.
-        if program_json "$version" "$bits" $((CHECK_TIMEOUT + 30)) check.exe --json --timeout "$CHECK_TIMEOUT"; then
-            check=$PROGRAM_JSON
-        else
-            reason=$PROGRAM_JSON
-        fi
-        if [ -z "$survey" ]; then
+        fault=$check check=""
+        [ -s "$dir/check.json" ] || fault=$(last_words "$dir/check.out" $((CHECK_TIMEOUT + 30)) "it wrote no report;")
+        reason="the checker gave no verdict: $fault"
+    fi
+    if [ -n "$survey" ]; then
+        program_run "$version" "$bits" "$SURVEY_LIMIT" "$dir/survey.out" survey.exe --json --timeout "$SURVEY_TIMEOUT"
+        tr -d '\r' <"$dir/survey.out" | grep '^{' | tail -1 >"$dir/survey.json" || true
+        if survey_json=$(judged "$dir/survey.json" survey_fault); then
             :
-        elif program_json "$version" "$bits" "$SURVEY_LIMIT" survey.exe --json --timeout "$SURVEY_TIMEOUT"; then
-            survey_json=$PROGRAM_JSON
         else
-            survey_json=null survey_reason=$PROGRAM_JSON
+            fault=$survey_json survey_json=""
+            [ -s "$dir/survey.json" ] || fault=$(last_words "$dir/survey.out" "$SURVEY_LIMIT" "it printed no report;")
+            survey_reason="the survey gave no verdict: $fault"
         fi
     fi
-    cell_line "$version" "$bits" "$config" "$reason" "$check" "$survey_json" "$survey_reason"
+    cell_line "$version" "$bits" "$config" "" "$reason" "$check" "$survey" "$survey_json" "$survey_reason" \
+        "$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')"
 }
 
 TABLE_HEAD='| Debian | bits | configuration | platform | reports Windows | Open dialog | Font dialog | status | seconds |

@@ -37,7 +37,8 @@ set_windows() {
 # Programs read these settings when they start, so a running server
 # serves the next configuration too, except for the desktop (see matrix.sh).
 apply_config() {
-    local version=$1 config=$2 file="$MATRIX/$1/config.reg"
+    local version=$1 config=$2 file
+    file="$(version_dir "$1")/config.reg"
     registry_file "$config" >"$file"
     on_wine "$version" 64 regedit /S "$file" >/dev/null 2>&1 ||
         step_failed "switching $version to $config" "run: $(version_loader "$version" 64) regedit $file"

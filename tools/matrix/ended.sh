@@ -14,14 +14,3 @@ ended_how() {
         echo "$text (status $status)"
     fi
 }
-
-# cannot_start STATUS: whether a program's status says that the platform
-# could not run it at all: the kernel or the shell refused it (126, 127),
-# the loader died of a signal, or it did not end in time. A program that
-# started and then failed has a status of its own.
-cannot_start() {
-    case "$1" in
-        124 | 126 | 127) return 0 ;;
-    esac
-    [ "$1" -gt 128 ] && [ "$1" -lt 160 ]
-}

@@ -4,7 +4,8 @@
 STARTED_OPENBOX=""
 start_openbox() {
     [ -z "$STARTED_OPENBOX" ] || return 0
-    openbox --sm-disable >/dev/null 2>&1 9>&- &
+    # Ended with the shell that started it, even when that shell is killed.
+    setpriv --pdeathsig TERM openbox --sm-disable >/dev/null 2>&1 8<&- 9>&- &
     STARTED_OPENBOX=$!
     local i
     for i in $(seq 100); do

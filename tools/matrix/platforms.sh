@@ -6,6 +6,14 @@
 
 MATRIX="$BUILD/matrix"
 
+# The job slot this shell runs cells in (--jobs): each slot has prefixes,
+# servers and a display of its own, so that no two cells write one file.
+# Slot 1's prefixes are those a run without --jobs uses.
+SLOT=1
+version_dir() {
+    if [ "$SLOT" = 1 ]; then echo "$MATRIX/$1"; else echo "$MATRIX/slot$SLOT/$1"; fi
+}
+
 version_label() {
     case "$1" in
         host)
@@ -57,13 +65,13 @@ version_server() {
 on_wine() {
     local version=$1 bits=$2
     shift 2
-    WINEPREFIX="$MATRIX/$version/prefix" on_version "$version" "$(version_loader "$version" "$bits")" "$@"
+    WINEPREFIX="$(version_dir "$version")/prefix" on_version "$version" "$(version_loader "$version" "$bits")" "$@"
 }
 
 on_server() {
     local version=$1
     shift
-    WINEPREFIX="$MATRIX/$version/prefix" on_version "$version" "$(version_server "$version")" "$@"
+    WINEPREFIX="$(version_dir "$version")/prefix" on_version "$version" "$(version_server "$version")" "$@"
 }
 
 # A new prefix remembers the Windows version it reports by default, so that
@@ -72,7 +80,8 @@ on_server() {
 # version is read from the new prefix's registry: 5.0's "winecfg -v" would
 # open its window and wait.
 ensure_prefix() {
-    local version=$1 dir="$MATRIX/$1" platform windows
+    local version=$1 dir platform windows
+    dir=$(version_dir "$version")
     platform=$(version_loader "$version" 64)
     [ -f "$dir/default-windows" ] && [ "$(cat "$dir/platform" 2>/dev/null)" = "$platform" ] && return 0
     progress "creating the $version prefix in $dir/prefix (once per platform, about 20 s)"
@@ -90,7 +99,7 @@ ensure_prefix() {
 }
 
 default_windows() {
-    cat "$MATRIX/$1/default-windows"
+    cat "$(version_dir "$1")/default-windows"
 }
 
 # One persistent server per version for all its cells saves a start per
@@ -104,21 +113,4 @@ start_version_server() {
 stop_version_server() {
     on_server "$1" -k 2>/dev/null || true
     on_server "$1" -w 2>/dev/null || true
-}
-
-# Whether this version runs 32-bit programs here, found by running one:
-# empty if it does, else the reason it does not. A program that started and
-# failed anyway (the platform has its bad moments) rules out no cell: each
-# cell then tells its own result.
-why_no_32bit() {
-    local output status=0
-    output=$(PLATFORM_LIMIT=60 on_wine "$1" 32 "$BUILD/i686/bin/check.exe" --version 2>&1) || status=$?
-    case "$output" in
-        check*) return 0 ;;
-    esac
-    cannot_start "$status" || return 0
-    output=$(printf '%s\n' "$output" | tr -d '\r' | grep -v '^$' | head -1)
-    # The loader's own words are enough; the path before them is known.
-    output=${output##*: }
-    echo "32-bit programs do not start here: $(ended_how "$status" 60 "${output:-it printed nothing}")"
 }

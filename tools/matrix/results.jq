@@ -15,15 +15,26 @@ def holders_text: [.init, .running, .after] | map(holder_text) | join(" → ");
 
 def cell_name: "\(.release), \(.bitness)-bit, \(.config)";
 
+# A cell is skipped (not tried, and why), an error (it ran and gave no
+# verdict) or ran. A skipped cell is no result, so it changes nothing.
+def state:
+    if (.skipped // null) != null then "skipped"
+    elif (.reason // null) != null or .check == null or (has("survey") and .survey == null) then "error"
+    else "ran" end;
+
+# Why a cell that is no result has none.
+def why_not: if state == "skipped" then .skipped else [.reason, .surveyReason] | map(values) | join("; ") end;
+
 # A cell's results as [name, verdict] pairs: the two dialogs, then each
 # survey kind, in the order the programs gave them.
 def results:
+    if state == "skipped" then [] else
     (if .check == null then [] else
         [["Open dialog", (.check.openFile.verdict | verdict_text)],
          ["Font dialog", (.check.chooseFont.verdict | verdict_text)]] end)
     + (if (.survey // null) == null then [] else
         [.survey.kinds[]? | ["survey \(.kind)", (.verdict // "?")]] end)
-    | map(map(safe));
+    | map(map(safe)) end;
 
 # One value for many cells: the value when they agree, else each value with
 # its count, in a fixed order.
