@@ -23,7 +23,7 @@ done <<'CASES'
 .check.openFile.verdict = "held" | .check.chooseFont.verdict = "held" | .check.error = "exit code 3" => error
 .check = null | .reason = "no verdict: it did not end within 90 s" => error
 .check = null | .skipped = "32-bit programs do not start here" => skipped
-.check.openFile.verdict = "released" | .check.chooseFont.verdict = "released" | .surveyReason = "no verdict" => error
+.check.openFile.verdict = "released" | .check.chooseFont.verdict = "released" | .survey = null | .surveyReason = "no verdict" => error
 .check.openFile.verdict = "released" | .check.chooseFont.verdict = "released" | .skipped = null => released
 CASES
 

@@ -51,7 +51,7 @@ def survey_grid($cells; $bits):
          + ($versions | map(. as $version
              | [$mine[] | select(.cell.version == $version) | .cell
                 | .config as $config | .surveyReason as $why
-                | if .survey == null then {config: $config, why: ($why // "no survey")}
+                | if .survey == null then {config: $config, why: ($why // (if .skipped then "skipped: \(.skipped)" else null end) // "no survey")}
                   else .survey.kinds[]? | select(.kind == $kind)
                        | {config: $config, verdict: (.verdict // "?"), holders: holders_text} end]
              | (map(.verdict // empty | safe)) as $verdicts

@@ -6,18 +6,19 @@ include "results";
 # a run's header line (and a file from before it had one) reads alike.
 def cell_lines: map(select(type == "object" and has("version")));
 
-# "skipped": the cell was not tried here and says why; "error": a program
-# asked for gave no verdict for a dialog, or its run failed, so nothing can
-# be told; "held" when either dialog ran with the capture held; else
-# "released". A HELD next to an error is still an error: the run that
-# failed cannot be trusted to have measured anything.
+# The matrix's own state (results.jq's: skipped, error, ran) with a ran
+# cell told apart: "held" when either dialog ran with the capture held,
+# "released" when both ran without it. A dialog not judged, or a run that
+# failed (the checker's error), leaves nothing to tell: "error", and a HELD
+# next to a failed run is still an error, since that run cannot be trusted
+# to have measured anything.
 def cell_state:
-    if (.skipped // null) != null then "skipped"
-    elif .check == null or (.surveyReason // null) != null then "error"
-    elif (.check.error // null) != null then "error"
-    elif [.check.openFile.verdict, .check.chooseFont.verdict] | any(. == "held") then "held"
-    elif [.check.openFile.verdict, .check.chooseFont.verdict] | all(. == "released") then "released"
-    else "error" end;
+    state as $state
+    | if $state != "ran" then $state
+      elif (.check.error // null) != null then "error"
+      elif [.check.openFile.verdict, .check.chooseFont.verdict] | any(. == "held") then "held"
+      elif [.check.openFile.verdict, .check.chooseFont.verdict] | all(. == "released") then "released"
+      else "error" end;
 
 def state_text: {"held": "HELD", "released": "released", "skipped": "skipped", "error": "error"}[.] // "?";
 
