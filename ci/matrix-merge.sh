@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The shards' JSON merged into the one run they split, the same command on
+# GitLab and GitHub:
+#   ci/matrix-merge.sh      reads shard-*.json in the clone's top folder
+# prints the matrix's tables and writes, beside them:
+#   matrix.json        the merged JSON lines
+#   matrix.html        the page, with nothing to fetch
+#   matrix-junit.xml   a test case per cell, for the CI's test report
+#   matrix-summary.md  the grid in Markdown, appended to $GITHUB_STEP_SUMMARY
+#                      where GitHub sets it
+# MATRIX_BASELINE, an earlier matrix.json, makes any difference fail the job.
+# The reports are written even when the merge fails on a cell without a
+# verdict (status 3), so that the page and the test report name it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+shopt -s nullglob
+shards=(shard-*.json)
+[ ${#shards[@]} -gt 0 ] || { echo "error: no shard-*.json here: the shard jobs' artifacts are missing" >&2; exit 3; }
+args=(--merge "${shards[@]}" --json matrix.json --html matrix.html)
+[ -z "${MATRIX_BASELINE:-}" ] || args+=(--baseline "$MATRIX_BASELINE")
+status=0
+tools/matrix.sh "${args[@]}" || status=$?
+if [ -f matrix.json ]; then
+    jq -r -s -L tools/matrix -f tools/matrix/junit.jq matrix.json >matrix-junit.xml
+    {
+        jq -r -s -L tools/matrix -f ci/summary.jq matrix.json
+        echo "What changed between neighbouring versions:"
+        echo '```'
+        jq -c 'select(has("version"))' matrix.json | jq -r -s -L tools/matrix -f tools/matrix/changes.jq | grep . || echo nothing
+        echo '```'
+    } >matrix-summary.md
+    [ -z "${GITHUB_STEP_SUMMARY:-}" ] || cat matrix-summary.md >>"$GITHUB_STEP_SUMMARY"
+fi
+exit "$status"
