@@ -117,7 +117,10 @@ for part in roots platforms windows configs openbox ended cells reports slots; d
 done
 [ -z "$html_file" ] || source "$ROOT/tools/matrix/html.sh"
 
-CELL_FILES=$(mktemp -d) || step_failed "making a temporary folder" "set TMPDIR to a folder that can be written"
+# In the build folder, which the roots see too: the checker writes its
+# report there.
+mkdir -p "$MATRIX"
+CELL_FILES=$(mktemp -d "$MATRIX/cells.XXXXXX") || step_failed "making a folder for the cells" "check that $MATRIX can be written"
 remove_cell_files() { rm -rf "$CELL_FILES"; }
 on_exit remove_cell_files
 mkdir "$CELL_FILES/cells"

@@ -4,6 +4,8 @@
 # matrix.sh and by its test.
 
 CHECK_TIMEOUT=60
+# The checker bounds its own run; the margin bounds a platform that hangs.
+CHECK_MARGIN=30
 # The survey's guard closes a modal after SURVEY_TIMEOUT s; twelve kinds,
 # each closed at its running checkpoint, take seconds.
 SURVEY_TIMEOUT=10
@@ -51,9 +53,12 @@ program_run() {
         >"$output" 2>"$output.errors" || RAN_STATUS=$?
 }
 
-# last_words OUTPUT: how a program that gave no report ended.
+# last_words OUTPUT LIMIT TEXT: how a program that gave no report ended,
+# with the last line it wrote on its standard error.
 last_words() {
-    ended_how "$RAN_STATUS" "$2" "$3 $(tr -d '\r' <"$1.errors" | grep -v '^$' | tail -1)"
+    local text=$3 words
+    words=$(tr -d '\r' <"$1.errors" | grep -v '^$' | tail -1) || true
+    ended_how "$RAN_STATUS" "$2" "$text${words:+; $words}"
 }
 
 # judged FILE FAULT-FUNCTION: the JSON object in FILE, compact, when it
@@ -78,15 +83,14 @@ run_cell() {
     started=$EPOCHREALTIME
     mkdir -p "$dir"
     rm -f "$dir/check.json" "$dir/survey.json"
-    # The checker bounds its own run; the limit bounds a platform that hangs.
     # Its verdict is read from the report it writes, never from its output.
-    program_run "$version" "$bits" $((CHECK_TIMEOUT + 30)) "$dir/check.out" check.exe \
+    program_run "$version" "$bits" $((CHECK_TIMEOUT + CHECK_MARGIN)) "$dir/check.out" check.exe \
         --json="$(windows_path "$dir/check.json")" --timeout "$CHECK_TIMEOUT"
     if check=$(judged "$dir/check.json" check_fault); then
         :
     else
         fault=$check check=""
-        [ -s "$dir/check.json" ] || fault=$(last_words "$dir/check.out" $((CHECK_TIMEOUT + 30)) "it wrote no report;")
+        [ -s "$dir/check.json" ] || fault=$(last_words "$dir/check.out" $((CHECK_TIMEOUT + CHECK_MARGIN)) "it wrote no report")
         reason="the checker gave no verdict: $fault"
     fi
     if [ -n "$survey" ]; then
@@ -96,7 +100,7 @@ run_cell() {
             :
         else
             fault=$survey_json survey_json=""
-            [ -s "$dir/survey.json" ] || fault=$(last_words "$dir/survey.out" "$SURVEY_LIMIT" "it printed no report;")
+            [ -s "$dir/survey.json" ] || fault=$(last_words "$dir/survey.out" "$SURVEY_LIMIT" "it printed no report")
             survey_reason="the survey gave no verdict: $fault"
         fi
     fi

@@ -29,7 +29,7 @@ def closing:
     (map(state) | {ran: map(select(. == "ran")) | length, skipped: map(select(. == "skipped")) | length,
                    failed: map(select(. == "error")) | length}) as $n
     | ([.[] | select(state == "skipped") | .skipped] | unique | map(safe) | join("; ")) as $why
-    | "\(length) cells: \($n.ran) ran, \($n.skipped) skipped\(if $why == "" then "" else " (\($why))" end), \($n.failed) failed";
+    | "\(length) cell\(if length == 1 then "" else "s" end): \($n.ran) ran, \($n.skipped) skipped\(if $why == "" then "" else " (\($why))" end), \($n.failed) failed";
 
 # The cells with no verdict, one line each.
 def failures: .[] | select(state == "error") | "\(cell_name): \(why_not)" | safe;
