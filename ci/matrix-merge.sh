@@ -3,6 +3,7 @@
 # GitLab and GitHub:
 #   ci/matrix-merge.sh      reads shard-*.json in the clone's top folder
 # prints the matrix's tables and writes, beside them:
+#   matrix-tables.md   the tables printed
 #   matrix.json        the merged JSON lines
 #   matrix.html        the page, with nothing to fetch
 #   matrix-junit.xml   a test case per cell, for the CI's test report
@@ -18,15 +19,19 @@ shards=(shard-*.json)
 [ ${#shards[@]} -gt 0 ] || { echo "error: no shard-*.json here: the shard jobs' artifacts are missing" >&2; exit 3; }
 args=(--merge "${shards[@]}" --json matrix.json --html matrix.html)
 [ -z "${MATRIX_BASELINE:-}" ] || args+=(--baseline "$MATRIX_BASELINE")
+# No report of an earlier merge may pass for this one's.
+rm -f matrix-tables.md matrix.json matrix.html matrix-junit.xml matrix-summary.md
 status=0
-tools/matrix.sh "${args[@]}" || status=$?
+tools/matrix.sh "${args[@]}" >matrix-tables.md || status=$?
+cat matrix-tables.md
 if [ -f matrix.json ]; then
     jq -r -s -L tools/matrix -f tools/matrix/junit.jq matrix.json >matrix-junit.xml
+    changes=$(jq -c 'select(has("version"))' matrix.json | jq -r -s -L tools/matrix -f tools/matrix/changes.jq)
     {
         jq -r -s -L tools/matrix -f ci/summary.jq matrix.json
         echo "What changed between neighbouring versions:"
         echo '```'
-        jq -c 'select(has("version"))' matrix.json | jq -r -s -L tools/matrix -f tools/matrix/changes.jq | grep . || echo nothing
+        printf '%s\n' "${changes:-nothing}"
         echo '```'
     } >matrix-summary.md
     [ -z "${GITHUB_STEP_SUMMARY:-}" ] || cat matrix-summary.md >>"$GITHUB_STEP_SUMMARY"
