@@ -13,7 +13,7 @@ for args in "0 2" "3 2" "x 2" "1" "1 2 3"; do
 done
 
 # Both CI files run the same commands, the scripts in ci/.
-commands() { grep -oE 'ci/matrix-[a-z]+\.sh[^#]*$' "$1" | sed 's/[[:space:]]*$//' | sort -u; }
+commands() { sed -nE 's/^ *- +(run: +)?(ci\/matrix-.*[^ ]) *$/\2/p' "$1" | sort -u; }
 expect_same() { [ "$2" = "$3" ] || fail "$1:"$'\n'"--- got"$'\n'"$2"$'\n'"--- wanted"$'\n'"$3"; }
 expect_same "the GitHub workflow's commands against GitLab's" "$(commands "$ROOT/ci/github-workflow.yml")" \
     "$(commands "$ROOT/ci/gitlab-ci.yml")"
@@ -54,7 +54,8 @@ git -C "$repo" init -q && git -C "$repo" add -A &&
 # shards share the clone's build folder, each in turn.
 cells=(--versions host --configs unmanaged,winxp --bits 32)
 mkdir -p "$WORK/home"
-expect_run 0 840 gitlab-ci-local --cwd "$repo" --home "$WORK/home" \
+cd "$repo"
+expect_run 0 840 gitlab-ci-local --home "$WORK/home" \
     --variable MATRIX_VERSIONS=host --variable MATRIX_CONFIGS=unmanaged,winxp --variable MATRIX_BITS=32 --variable MATRIX_SURVEY=no
 cp "$WORK/out" "$WORK/pipeline.log"
 for file in shard-1.json shard-2.json matrix-tables.md matrix.json matrix.html matrix-junit.xml matrix-summary.md; do
