@@ -105,7 +105,7 @@ expect_markup_safe() {
 expect_text "the page's grid" "$(grid_of "$WORK/page.html")" "$want_grid"
 expect_markup_safe "$WORK/page.html" "the page"
 expect_text "the hostile survey kind and its holder" \
-    "$(xpath "$WORK/page.html" 'concat(string(//table[@class="survey"]//th[@scope="row"]), " | ", string(//table[@class="survey"]//td/@title))')" \
+    "$(xpath "$WORK/page.html" 'concat(string(//table[@class="survey"]//th[@scope="row"]), " | ", string(//table[@class="survey"]//td[@data-bitness="64"]/@title))')" \
     'fo"nt<b> | unmanaged: released_late (other C&'"'"'?<x> → nobody → nobody)
 winxp: no verdict: survey gave no JSON; <b>bold</b>'
 expect_text "the provenance of a cell" \

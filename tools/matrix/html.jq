@@ -35,35 +35,41 @@ def grid($cells; $bits):
 # A survey verdict's class: one of the known words, else "other".
 def verdict_class: if IN("released", "released_late", "held", "taken", "not_shown", "not_judged") then . else "other" end;
 
-def survey_grid($cells; $bits):
-    [$cells[] | select(.cell.bitness == $bits and (.cell | has("survey")))] as $mine
-    | ([$mine[].cell.version] | in_order) as $versions
-    | ([$mine[].cell.survey.kinds[]?.kind] | in_order) as $kinds
-    | if ($mine | length) == 0 then empty else
-      "<table class=\"survey\" data-bitness=\"\($bits | h)\">",
-      "<thead><tr><th scope=\"col\">kind</th>"
-        + ($versions | map(. as $v | [$mine[] | select(.cell.version == $v)][0].cell
-                           | "<th scope=\"col\">\(version_name($cells | map(.cell)) | hc(200))</th>") | join(""))
-        + "</tr></thead>",
+# The survey of one version and bitness in one table cell: the verdict over
+# its configurations, and each configuration's holders, or why it has none,
+# on hover.
+def survey_cell($kind; $bits; $row):
+    [$row[] | .config as $config | .surveyReason as $why
+     | if .survey == null then {config: $config, why: ($why // (if .skipped then "skipped: \(.skipped)" else null end) // "no survey")}
+       else .survey.kinds[]? | select(.kind == $kind)
+            | {config: $config, verdict: (.verdict // "?"), holders: holders_text} end]
+    | (map(.verdict // empty | safe)) as $verdicts
+    # One line per configuration; "&#10;" breaks the line in a tooltip.
+    | (map("\(.config): " + if .verdict then "\(.verdict) (\(.holders))" else .why end | hc(300)) | join("&#10;")) as $title
+    | if ($verdicts | length) == 0 then "<td class=\"none\" data-bitness=\"\($bits | h)\" title=\"\($title)\">–</td>"
+      else "<td class=\"verdict \(if ($verdicts | unique | length) == 1 then $verdicts[0] | verdict_class else "mixed" end)\""
+           + " data-bitness=\"\($bits | h)\" title=\"\($title)\">\($verdicts | summary | hc(200))</td>" end;
+
+# One table, kinds down, and across a group of versions per bitness, so
+# that a side whose survey did not run takes a column, not a table.
+def survey_grid($cells):
+    [$cells[].cell | select(has("survey"))] as $mine
+    | [$mine[].bitness] as $all | ($all | in_order | sort) as $bitnesses
+    | [$bitnesses[] as $bits | {bits: $bits, versions: ([$mine[] | select(.bitness == $bits) | .version] | in_order)}] as $groups
+    | ([$mine[] | .survey.kinds[]?.kind] | in_order) as $kinds
+    | "<table class=\"survey\">",
+      "<thead><tr><th scope=\"col\" rowspan=\"2\">kind</th>"
+        + ($groups | map("<th scope=\"colgroup\" colspan=\"\(.versions | length)\">\(.bits | h)-bit</th>") | join("")) + "</tr>",
+      "<tr>" + ([$groups[] | .bits as $bits | .versions[] as $v
+                 | [$mine[] | select(.bitness == $bits and .version == $v)][0]
+                 | "<th scope=\"col\">\(version_name($cells | map(.cell)) | hc(200))</th>"] | join("")) + "</tr></thead>",
       "<tbody>",
       ($kinds[] as $kind
        | "<tr><th scope=\"row\">\($kind | hc(200))</th>"
-         + ($versions | map(. as $version
-             | [$mine[] | select(.cell.version == $version) | .cell
-                | .config as $config | .surveyReason as $why
-                | if .survey == null then {config: $config, why: ($why // (if .skipped then "skipped: \(.skipped)" else null end) // "no survey")}
-                  else .survey.kinds[]? | select(.kind == $kind)
-                       | {config: $config, verdict: (.verdict // "?"), holders: holders_text} end]
-             | (map(.verdict // empty | safe)) as $verdicts
-             # One line per configuration; "&#10;" breaks the line in a tooltip.
-             | (map("\(.config): " + if .verdict then "\(.verdict) (\(.holders))" else .why end | hc(300)) | join("&#10;")) as $title
-             | if ($verdicts | length) == 0 then "<td class=\"none\" title=\"\($title)\">–</td>"
-               else ($verdicts | summary) as $text
-                 | "<td class=\"verdict \(if ($verdicts | unique | length) == 1 then $verdicts[0] | verdict_class else "mixed" end)\""
-                   + " title=\"\($title)\">\($text | hc(200))</td>" end)
-           | join(""))
+         + ([$groups[] | .bits as $bits | .versions[] as $v
+             | survey_cell($kind; $bits; [$mine[] | select(.bitness == $bits and .version == $v)])] | join(""))
          + "</tr>"),
-      "</tbody></table>" end;
+      "</tbody></table>";
 
 # A row of the details' table: a name and a value that may be missing.
 def fact($name; $value): "<tr><th>\($name)</th><td>\(if $value == null then "–" else $value | hc(2000) end)</td></tr>";
@@ -77,7 +83,7 @@ def dialog_facts($name):
         + (if .change == null then "" else ", \(.change)" end)) end;
 
 def survey_details:
-    if has("survey") | not then empty
+    if (has("survey") | not) or cell_state == "skipped" then empty
     elif .survey == null then "<p>Survey: \(.surveyReason // "no survey" | hc(2000))</p>"
     else "<table class=\"kinds\"><thead><tr><th>kind</th><th>init</th><th>running</th><th>after</th><th>verdict</th></tr></thead><tbody>",
          (.survey.kinds[]? | "<tr><th>\(.kind | hc(200))</th><td>\(.init | holder_text | hc(300))</td><td>\(.running | holder_text | hc(300))</td>"
@@ -98,7 +104,8 @@ def details($cells):
       "<h3>\($cell | cell_name | hc(300)) <span class=\"state\">\(.state | state_text)</span></h3>",
       "<table class=\"facts\"><tbody>",
       fact("why"; $cell | cell_why),
-      ($cell.check // {} | .platform as $p
+      # A cell with no checker's report has nothing more to tell than why.
+      ($cell.check // empty | .platform as $p
        | fact("platform"; if $p == null then null else "\($p.name // "?") \($p.version // "?")" end),
          fact("platform build"; $p.build?),
          fact("reports Windows"; .windowsVersion),
@@ -145,7 +152,7 @@ def run_text: "commit \(.commit // "unknown")"
   (if any($cells[]; .cell | has("survey")) then
      "<h2>The survey</h2>",
      "<p>Each cell: the verdict over the version's configurations; hover for each configuration's holders (init → running → after).</p>",
-     ($bitnesses[] as $bits | "<h3>\($bits | h)-bit</h3>", survey_grid($cells; $bits))
+     survey_grid($cells)
    else empty end),
   "<h2>What changed between neighbouring versions</h2>",
   (if $changes == "" then "<p>nothing</p>"
