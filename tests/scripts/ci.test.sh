@@ -52,11 +52,11 @@ git -C "$repo" init -q && git -C "$repo" add -A &&
 # 32-bit program they are skipped and nothing is built, which keeps this
 # test short; elsewhere they run, and it takes the build's minutes. The
 # shards share the clone's build folder, each in turn.
-cells=(--versions host --configs unmanaged,winxp --bits 32)
+versions=host configs=unmanaged,winxp bits=32
 mkdir -p "$WORK/home"
 cd "$repo"
-expect_run 0 840 gitlab-ci-local --home "$WORK/home" \
-    --variable MATRIX_VERSIONS=host --variable MATRIX_CONFIGS=unmanaged,winxp --variable MATRIX_BITS=32 --variable MATRIX_SURVEY=no
+expect_run 0 840 gitlab-ci-local --home "$WORK/home" --variable MATRIX_VERSIONS=$versions \
+    --variable MATRIX_CONFIGS=$configs --variable MATRIX_BITS=$bits --variable MATRIX_SURVEY=no
 cp "$WORK/out" "$WORK/pipeline.log"
 for file in shard-1.json shard-2.json matrix-tables.md matrix.json matrix.html matrix-junit.xml matrix-summary.md; do
     [ -s "$repo/$file" ] || fail "the pipeline left no $file: $(tail -20 "$WORK/pipeline.log")"
@@ -69,5 +69,5 @@ grep -qE '^merge +> \| Debian 12 \(host\) \| 32 \| winxp \|' "$WORK/pipeline.log
     fail "the merged table is not in the pipeline's log: $(grep '^merge' "$WORK/pipeline.log" | head -20)"
 [ "$(xmllint --xpath 'count(//testcase)' "$repo/matrix-junit.xml")" = 2 ] || fail "the JUnit file: $(cat "$repo/matrix-junit.xml")"
 
-expect_run 0 840 "$repo/tools/matrix.sh" --build "$repo/build" --no-wait "${cells[@]}"
+expect_run 0 840 "$repo/tools/matrix.sh" --build "$repo/build" --no-wait --versions $versions --configs $configs --bits $bits
 diff "$WORK/out" "$repo/matrix-tables.md" >"$WORK/diff" || fail "the merged tables differ from one run's: $(cat "$WORK/diff")"

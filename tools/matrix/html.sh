@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # The matrix's cells as one HTML page. Sourced by matrix.sh; run alone,
 # `tools/matrix/html.sh < cells.json > matrix.html`, it needs no clone
 # around it but this folder.
