@@ -1,6 +1,7 @@
-# The matrix's cells (one array) as one HTML page that needs nothing else:
-# a grid of cells per bitness, the survey per bitness, the change lines
-# ($changes, from changes.jq) and each cell's provenance. $css is the style.
+# A --json file's lines (one array) as one HTML page that needs nothing
+# else: a grid of cells per bitness, the survey (kinds × versions, a group
+# of columns per bitness), the change lines ($changes, from changes.jq) and
+# each cell's provenance. $css is the style.
 # Every string in a cell comes from the programs under test or the platform,
 # so each one goes through `h`, in text and in attributes alike.
 include "results";
