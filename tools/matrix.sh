@@ -131,7 +131,7 @@ if [ -n "$merging" ]; then
     step "merging the shards"
     jq -c '.header, .cells[]' <<<"$MERGED" >"$lines"
     SURVEY=$(jq -r '.header.selection.survey // false | if . then 1 else "" end' <<<"$MERGED")
-    print_reports "$lines" ""
+    print_reports "$lines"
 fi
 
 # Which cells run: where the kernel cannot run 32-bit programs, none of the
@@ -175,13 +175,15 @@ step "collecting the cells"
 {
     run_header "$SELECTION" "$SHARD_INDEX" "$SHARD_COUNT" "$RUN_KEYS"
     for key in $RUN_KEYS; do
+        IFS=/ read -r v b c <<<"$key"
         if [ -f "$(cell_file "$key")" ]; then
             cat "$(cell_file "$key")"
-        else
-            IFS=/ read -r v b c <<<"$key"
+        elif [ "$b" = 32 ] && [ "$KERNEL_32BIT" = no ]; then
             skipped_line "$v" "$b" "$c" "$SURVEY" "$NO_32BIT"
+        else
+            step_failed "collecting the cells" "the cell $key left no line in $CELL_FILES"
         fi
     done
 } >"$lines"
 progress "$(wc -w <<<"$RUN_KEYS") cells in $((SECONDS - started)) s"
-print_reports "$lines" ""
+print_reports "$lines"
