@@ -50,12 +50,13 @@ git -C "$repo" init -q && git -C "$repo" add -A &&
 
 # Two cells, one a shard, of the 32-bit side: where the kernel runs no
 # 32-bit program they are skipped and nothing is built, which keeps this
-# test short; elsewhere they run, and it takes the build's minutes. The
-# shards share the clone's build folder, each in turn.
+# test short; elsewhere they run, and it takes the build's minutes. Each
+# job has a copy of the clone of its own, as on separate runners, so the
+# merge sees the shards' files only through their artifacts.
 versions=host configs=unmanaged,winxp bits=32
 mkdir -p "$WORK/home"
 cd "$repo"
-expect_run 0 840 gitlab-ci-local --home "$WORK/home" --variable MATRIX_VERSIONS=$versions \
+expect_run 0 840 gitlab-ci-local --shell-isolation --home "$WORK/home" --variable MATRIX_VERSIONS=$versions \
     --variable MATRIX_CONFIGS=$configs --variable MATRIX_BITS=$bits --variable MATRIX_SURVEY=no
 cp "$WORK/out" "$WORK/pipeline.log"
 for file in shard-1.json shard-2.json matrix-tables.md matrix.json matrix.html matrix-junit.xml matrix-summary.md; do
