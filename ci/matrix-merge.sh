@@ -14,6 +14,8 @@
 # verdict (status 3), so that the page and the test report name it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source ci/needs.sh
+ci_needs
 shopt -s nullglob
 shards=(shard-*.json)
 [ ${#shards[@]} -gt 0 ] || { echo "error: no shard-*.json here: the shard jobs' artifacts are missing" >&2; exit 3; }

@@ -10,10 +10,12 @@
 # written, so the merge names the cell.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source ci/needs.sh
 if ! { [ $# = 2 ] && [[ $1 =~ ^[1-9][0-9]*$ && $2 =~ ^[1-9][0-9]*$ ]] && [ "$1" -le "$2" ]; }; then
     echo "usage: ci/matrix-shard.sh K N (the Kth of N shards, 1 <= K <= N)" >&2
     exit 2
 fi
+ci_needs
 args=(--build "${MATRIX_BUILD:-build}" --shard "$1/$2" --json "shard-$1.json")
 [ -z "${MATRIX_VERSIONS:-}" ] || args+=(--versions "$MATRIX_VERSIONS")
 [ -z "${MATRIX_CONFIGS:-}" ] || args+=(--configs "$MATRIX_CONFIGS")
