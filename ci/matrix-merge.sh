@@ -30,6 +30,11 @@ if [ -f matrix.json ]; then
     jq -r -s -L tools/matrix -f tools/matrix/junit.jq matrix.json >matrix-junit.xml
     changes=$(jq -c 'select(has("version"))' matrix.json | jq -r -s -L tools/matrix -f tools/matrix/changes.jq)
     {
+        echo "## The capture matrix"
+        echo
+        # The matrix's closing line counts the cells that ran, were skipped and failed.
+        tail -n 1 matrix-tables.md
+        echo
         jq -r -s -L tools/matrix -f ci/summary.jq matrix.json
         echo "What changed between neighbouring versions:"
         echo '```'
