@@ -51,7 +51,7 @@ timed() {
     local row=$1 start
     shift
     start=$(now_ms)
-    run_child timeout -k 5 90 "$@" 9>&- || true
+    run_child timeout -k 5 90 "$@" 8<&- 9>&- || true
     echo $(($(now_ms) - start)) >>"$results/$row"
 }
 
@@ -78,7 +78,7 @@ run_alone() {
 }
 
 start_closer() {
-    coproc CLOSER { "$loader" "$bin/closer.exe" 30 2>/dev/null 9>&-; }
+    coproc CLOSER { "$loader" "$bin/closer.exe" 30 2>/dev/null 8<&- 9>&-; }
     on_exit stop_closer
 }
 

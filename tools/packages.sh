@@ -2,9 +2,9 @@
 
 # jq: the matrix (and its test) reads the checker's JSON.
 BUILD_PACKAGES="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest jq"
-# x11-utils checks that the display answers; libxml2-utils and perl's prove
-# read the JUnit and TAP files in the tests.
-DISPLAY_PACKAGES="xvfb x11-utils libxml2-utils perl"
+# x11-utils checks that the display answers; libxml2-utils, junitparser and
+# perl's prove read the JUnit and TAP files in the tests, as CI would.
+DISPLAY_PACKAGES="xvfb x11-utils libxml2-utils python3-junitparser perl"
 # Debian 12's platform; its 32-bit side is the i386 package.
 PLATFORM_PACKAGES="wine wine64 wine32:i386"
 

@@ -56,11 +56,22 @@ choose_platform() {
         fault=$(path_fault "$loader")
         [ -z "$fault" ] || step_failed "finding the platform" "the loader $loader cannot be used: $fault; give --wine another path to it"
     done
+    check_loader "$LOADER64"
     if [ -z "${WINESERVER:-}" ]; then
         WINESERVER=$(find_wineserver "$LOADER64") ||
             step_failed "finding the platform's server" "no wineserver beside $LOADER64; set WINESERVER to the server of that platform"
     fi
     export WINESERVER
+}
+
+# check_loader LOADER: a platform's loader says what it is, "wine-" and its
+# version; anything else is refused before it is trusted with a prefix.
+check_loader() {
+    local said status=0
+    said=$(timeout -k 5 30 bash -c 'exec "$1" --version' - "$1" </dev/null 2>&1 8<&- 9>&-) || status=$?
+    [[ $said =~ ^wine-[0-9] ]] && return 0
+    [ -n "$said" ] || said="nothing"
+    step_failed "finding the platform" "$1 is not a platform's loader: asked for its --version, it said $(terminal_text "$(head -c 200 <<<"$said" | head -n 1)") (status $status); give --wine a platform's wine loader, or a folder that holds one"
 }
 
 # platform_runs_32bit: whether the platform's 32-bit side works, found by
@@ -167,29 +178,39 @@ looks_like_prefix() {
     [ -e "$1/system.reg" ] || [ -e "$1/drive_c" ] || [ -e "$1/dosdevices" ] && echo yes || echo no
 }
 
-# platform_programs_in DIR: the platform's programs (its loaders, preloaders
-# and server) of this user that run in the prefix DIR.
+# platform_programs_in DIR [ORPHANS]: the platform's programs (its loaders,
+# preloaders and server) of this user that run in the prefix DIR; with
+# ORPHANS, only those that a run of these scripts started and that outlived
+# it (each carries the run's CAPTURE_SCRIPT_RUN).
 platform_programs_in() {
-    local p
+    local p environ run
     for p in /proc/[0-9]*; do
         [ -O "$p" ] || continue
         case $(basename "$(readlink "$p/exe" 2>/dev/null)") in wine*) ;; *) continue ;; esac
-        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$1" && echo "${p#/proc/}"
+        environ=$({ tr '\0' '\n' <"$p/environ"; } 2>/dev/null) || continue
+        grep -qxF "WINEPREFIX=$1" <<<"$environ" || continue
+        if [ -n "${2:-}" ]; then
+            run=$(sed -n 's/^CAPTURE_SCRIPT_RUN=//p' <<<"$environ")
+            [ -n "$run" ] && ! kill -0 "$run" 2>/dev/null || continue
+        fi
+        echo "${p#/proc/}"
     done
     return 0
 }
 
 # stop_leftovers: a run that was killed can leave the platform's programs
-# running in a prefix the scripts made, with or without their server. A run
-# that holds the prefix on its own stops them before it uses or removes it;
-# a calling run's are left alone.
+# running in its prefix, with or without their server. A run that holds the
+# prefix on its own stops them before it uses or removes it: in a prefix
+# the scripts made, every one; in the user's own, only those a killed run
+# of these scripts started. A calling run's are left alone.
 stop_leftovers() {
-    ! prefix_shared && [ "$(prefix_marker "$WINEPREFIX")" != none ] || return 0
-    local pids
-    pids=$(platform_programs_in "$WINEPREFIX")
+    ! prefix_shared || return 0
+    local pids own=""
+    [ "$(prefix_marker "$WINEPREFIX")" = none ] || own=1
+    pids=$(platform_programs_in "$WINEPREFIX" "${own:-orphans}")
     [ -n "$pids" ] || return 0
     note "stopping $(wc -w <<<"$pids") of the platform's programs that an earlier, killed run left in $WINEPREFIX"
-    timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- || true
+    [ -z "$own" ] || timeout 10 "$WINESERVER" -k </dev/null >/dev/null 2>&1 8<&- 9>&- || true
     # shellcheck disable=SC2086
     stop_tree $pids
 }
@@ -274,6 +295,11 @@ create_prefix() {
     # dialog that nobody would close.
     prefix_setting 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0
     stop_server
+    # Only what the platform made counts: a loader that did nothing must not
+    # leave a prefix marked as whole.
+    local fault
+    fault=$(prefix_fault "$WINEPREFIX")
+    [ -z "$fault" ] || step_failed "creating the prefix" "the platform did not make a prefix in $WINEPREFIX: $fault; its messages are in $PLATFORM_LOG"
     mark_prefix complete || step_failed "creating the prefix" "$WINEPREFIX cannot be written"
     start_server
 }

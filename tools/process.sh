@@ -12,6 +12,7 @@ TICKER_PID=""
 # run_child COMMAND...: COMMAND in the background, waited for, so that the
 # script's traps act at once. A program gets the TERM signal when the
 # script dies; timeout passes it on to the whole process group it makes.
+# With TICKING set, a ticker watches the step (see run_stoppable).
 run_child() {
     if [ "$(type -t "$1")" = file ]; then
         setpriv --pdeathsig TERM "$@" {TICK_FD}>&- &
@@ -19,6 +20,7 @@ run_child() {
         "$@" {TICK_FD}>&- &
     fi
     CHILD=$!
+    [ -z "${TICKING:-}" ] || start_ticker "$CHILD"
     local status=0
     wait "$CHILD" || status=$?
     CHILD=""
@@ -27,33 +29,51 @@ run_child() {
 
 # run_stoppable COMMAND...: run_child, with a line every 10 s while it runs.
 run_stoppable() {
-    local owner=$BASHPID
-    setpriv --pdeathsig TERM bash -c "$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" \
-        </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
-    TICKER_PID=$!
     local status=0
-    run_child "$@" || status=$?
+    TICKING=1 run_child "$@" || status=$?
     stop_ticker
     return $status
+}
+
+# start_ticker PID: the ticker of the step PID. It says every 10 s that the
+# step still runs, and when the script dies, even by kill -9, it stops the
+# step with everything below it: a step that is a shell function (a build)
+# would otherwise live on, and hold the locks.
+start_ticker() {
+    setpriv --pdeathsig TERM bash -c "$TICKER" ticker "$BASHPID" "${STEP:-the step}" "${QUIET:-}" "$1" \
+        </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
+    TICKER_PID=$!
 }
 
 # The ticker is a program of its own, not a subshell, so that it holds no
 # copy of the script's descriptors (the locks among them) and dies with the
 # script. It waits with a read that nothing answers, not with sleep, so
-# that no process of its own outlives it.
+# that no process of its own outlives it. The TERM signal comes only when
+# the script has died (stop_ticker ends it with KILL).
 # shellcheck disable=SC2016
 TICKER='
+below() { local c; for c in $(pgrep -P "$1"); do below "$c"; echo "$c"; done; }
+orphaned() {
+    local pids
+    pids="$(below "$4") $4"
+    kill -TERM $pids 2>/dev/null
+    read -r -t 1 -u "$never" || true
+    kill -KILL $pids 2>/dev/null
+    exit 0
+}
 exec {never}<> <(:)
+trap "orphaned \"\$@\"" TERM
 seconds=0
 while kill -0 "$1" 2>/dev/null; do
     read -r -t 1 -u "$never" || true
     seconds=$((seconds + 1))
     [ $((seconds % 10)) != 0 ] || [ -n "$3" ] || printf "%s\n" "... $2: still running after $seconds s" >&2
-done'
+done
+orphaned "$@"'
 
 stop_ticker() {
     [ -n "$TICKER_PID" ] || return 0
-    kill "$TICKER_PID" 2>/dev/null || true
+    kill -KILL "$TICKER_PID" 2>/dev/null || true
     wait "$TICKER_PID" 2>/dev/null || true
     TICKER_PID=""
 }

@@ -78,3 +78,72 @@ prefix_action() {
         *) echo foreign ;;
     esac
 }
+
+# The bytes of $ARGV[0] as characters in $s: each byte that is not part of
+# well-formed UTF-8 (overlong forms, surrogates and code points above
+# U+10FFFF included) becomes U+FFFD.
+AS_CHARACTERS='
+    no warnings;
+    my $s = $ARGV[0];
+    $s =~ s/([\x00-\x7F]|[\xC2-\xDF][\x80-\xBF]|\xE0[\xA0-\xBF][\x80-\xBF]|[\xE1-\xEC\xEE\xEF][\x80-\xBF]{2}|\xED[\x80-\x9F][\x80-\xBF]|\xF0[\x90-\xBF][\x80-\xBF]{2}|[\xF1-\xF3][\x80-\xBF]{3}|\xF4[\x80-\x8F][\x80-\xBF]{2})|./defined $1 ? $1 : "\xEF\xBF\xBD"/gse;
+    utf8::decode($s);'
+
+# xml_text TEXT: TEXT for an XML attribute or element: characters that XML
+# cannot hold become U+FFFD; markup and line ends are escaped, so that a
+# message stays one attribute.
+xml_text() {
+    perl -CO -e "$AS_CHARACTERS"'
+        $s =~ s/[^\x09\x0A\x0D\x20-\x{D7FF}\x{E000}-\x{FFFD}\x{10000}-\x{10FFFF}]/\x{FFFD}/g;
+        $s =~ s/&/&amp;/g; $s =~ s/</&lt;/g; $s =~ s/>/&gt;/g; $s =~ s/"/&quot;/g; $s =~ s/\x27/&apos;/g;
+        $s =~ s/\t/&#9;/g; $s =~ s/\n/&#10;/g; $s =~ s/\r/&#13;/g;
+        print $s' -- "$1"
+}
+
+# terminal_text TEXT: TEXT that a terminal shows and does not obey: control
+# characters (C0 but tab and line end, DEL and C1) become U+FFFD.
+terminal_text() {
+    perl -CO -e "$AS_CHARACTERS"'
+        $s =~ s/[\x00-\x08\x0B-\x1F\x7F-\x9F]/\x{FFFD}/g;
+        print $s' -- "$1"
+}
+
+# report_fault PROGRAM STATUS FILE: why FILE is not the JSON report of a
+# judgement by PROGRAM (check or survey) of a run that ended with STATUS,
+# or nothing. A status alone never passes for a verdict.
+report_fault() {
+    if [ ! -s "$3" ]; then
+        echo "it wrote no JSON report (status $2)"
+    elif ! jq -rs --arg program "$1" --argjson status "$2" -f "$ROOT/tools/report-fault.jq" "$3" 2>/dev/null; then
+        echo "its JSON report does not parse (status $2)"
+    fi
+}
+
+# json_report_choice ARGS...: where the checker's arguments send its JSON
+# report, as the checker reads them: "stdout", "file PATH" (--json=PATH, or
+# --json followed by a name ending in .json) or "none". The last --json
+# counts; -- ends the options.
+json_report_choice() {
+    local choice=none
+    while [ $# -gt 0 ]; do
+        case $1 in
+            --) break ;;
+            --json=*) choice="file ${1#--json=}" ;;
+            --json) if [[ ${2:-} == *.json ]]; then choice="file $2"; shift; else choice=stdout; fi ;;
+            --junit | --screenshot | --timeout | --probe | --unjudged-status | --expect | --expect-file) shift ;;
+        esac
+        shift
+    done
+    echo "$choice"
+}
+
+# judges_nothing ARGS...: the first of the checker's arguments that make it
+# print something and judge no run (--help, -h, /?, --version), or nothing.
+judges_nothing() {
+    local arg
+    for arg in "$@"; do
+        case $arg in
+            --) return 0 ;;
+            --help | -h | /? | --version) echo "$arg"; return 0 ;;
+        esac
+    done
+}

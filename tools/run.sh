@@ -9,18 +9,20 @@ screenshot of the finished log in BUILD/screenshot.png. Options after -- go to
 the checker, for example: tools/run.sh -- --json, or -- --expect-file FILE.
 Exit status: the checker's (0 released, 1 held, 2 not judged), or 2 and 3 below.
   --32           run the 32-bit build, and fail with status 3 where the
-                 platform cannot run it
+                 kernel or the platform cannot run it
   --64           run the 64-bit build
-                 (with neither, the 32-bit one runs; only where the kernel
-                 cannot run 32-bit programs at all does the 64-bit one run)
+                 (with neither, the 32-bit one runs; where the kernel cannot
+                 run 32-bit programs at all, the 64-bit one runs, and a line
+                 says so)
   --survey       run the capture survey instead of the check; options after
                  -- go to the survey, for example: tools/run.sh --survey -- --json
   --bisect       exit with git bisect run's meanings: 0 released, 1 held, 125
-                 for anything that is not a verdict (not judged, a step that
-                 failed, no 32-bit side, a time-out, a usage error), 130 or
-                 143 only when interrupted. The checker's expectations
-                 (--expect, --expect-file) are dropped, and the 32-bit build
-                 never gives way to the 64-bit one; for example:
+                 for no verdict at this commit (not judged, a build or step
+                 that failed, a broken 32-bit side, a time-out), 128 for no
+                 verdict at any commit (a usage error, --32 on a kernel
+                 without 32-bit programs), 130 or 143 only when interrupted.
+                 The checker's expectations (--expect, --expect-file) are
+                 dropped; for example:
                  git bisect run tools/run.sh --bisect --quiet -- --probe font"
 TARGET=i686
 INSIST=""
@@ -43,6 +45,12 @@ exit_status() { if [ -n "$BISECT" ]; then bisect_status "$1" "$NEVER_TESTABLE"; 
 for arg in "$@"; do
     case $arg in --) break ;; --bisect) BISECT=1 ;; esac
 done
+# What the checker is asked must end in a verdict, which the script judges.
+check_own_options() {
+    local what
+    what=$(judges_nothing "${PASSED[@]}")
+    [ -z "$what" ] || usage_error "$PROGRAM.exe's $what judges no run; run $BUILD/x86_64/bin/$PROGRAM.exe $what directly"
+}
 source "$(dirname "$0")/script.sh"
 
 has_checker_option() {
@@ -97,6 +105,35 @@ check_32bit_side() {
     step_failed "running a 32-bit program" "the platform cannot run the 32-bit build here: $(why_32bit_fails); give --64 for the 64-bit build"
 }
 
+# report_args: the JSON report that the verdict is judged from: the one
+# asked for, or one of the run's own. A report asked for on standard output
+# is kept, and printed once the checker has ended.
+REPORT="" REPORT_ON_STDOUT=""
+report_args() {
+    [ "$PROGRAM" = check ] || return 0
+    local choice
+    choice=$(json_report_choice "${CHECKER_ARGS[@]}")
+    case $choice in
+        "file "*) REPORT=${choice#file }; rm -f "$REPORT"; return 0 ;;
+        stdout) REPORT_ON_STDOUT=1 ;;
+    esac
+    step "making the report's file"
+    REPORT=$(mktemp "$BUILD/report.XXXXXX") || step_failed "making the report's file" "check that $BUILD can be written"
+    on_exit remove_report
+    [ -n "$REPORT_ON_STDOUT" ] || CHECKER_ARGS+=("--json=$REPORT")
+}
+remove_report() { rm -f "$REPORT"; }
+
+# judge_report STATUS: the checker's status stands only with a report that
+# judges the run and says the same status.
+judge_report() {
+    [ "$PROGRAM" = check ] || return 0
+    [ -z "$REPORT_ON_STDOUT" ] || cat "$REPORT" || step_failed "printing the report" "check that standard output can be written"
+    local fault
+    fault=$(report_fault check "$1" "$REPORT")
+    [ -z "$fault" ] || step_failed "running the check" "the checker gave no verdict: $fault"
+}
+
 programs() { [ "$PROGRAM" = check ] && echo "TEST check" || echo survey; }
 
 install_missing
@@ -107,16 +144,23 @@ start_platform
 check_32bit_side
 
 checker_args
+report_args
 [ "$PROGRAM" != check ] || rm -f "$BUILD/screenshot.png"
 limit=$(run_limit)
 # The survey's guard bounds each of its modals by itself.
 [ "$PROGRAM" = check ] || limit=600
 step "running the $PROGRAM"
 status=0
-run_stoppable timeout --kill-after=5 "$limit" "$(loader_for "$TARGET")" "$BUILD/$TARGET/bin/$PROGRAM.exe" "${CHECKER_ARGS[@]}" 8<&- 9>&- || status=$?
+command=(timeout --kill-after=5 "$limit" "$(loader_for "$TARGET")" "$BUILD/$TARGET/bin/$PROGRAM.exe" "${CHECKER_ARGS[@]}")
+if [ -n "$REPORT_ON_STDOUT" ]; then
+    run_stoppable "${command[@]}" >"$REPORT" 8<&- 9>&- || status=$?
+else
+    run_stoppable "${command[@]}" 8<&- 9>&- || status=$?
+fi
 case $status in
     124 | 137) step_failed "running the $PROGRAM" "it did not end within $limit s, although its own time limit is shorter; run it again and report this if it repeats" ;;
     126 | 127) step_failed "running the $PROGRAM" "the loader $(loader_for "$TARGET") could not be started; check it with --wine" ;;
 esac
-[ ! -f "$BUILD/screenshot.png" ] || progress "screenshot of the finished log: $BUILD/screenshot.png"
+judge_report "$status"
+[ "$PROGRAM" != check ] || [ ! -f "$BUILD/screenshot.png" ] || progress "screenshot of the finished log: $BUILD/screenshot.png"
 finish $status

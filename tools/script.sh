@@ -197,7 +197,9 @@ trap 'interrupted 129' HUP
 parse_options "$@"
 # A script checks its whole command line here, before any lock is taken or
 # anything installed, in check_own_options when it defines one.
-! declare -F check_own_options >/dev/null || check_own_options
+# Not in a list, where set -e would not act in it: a command that fails
+# there ends the script as it would anywhere else.
+if declare -F check_own_options >/dev/null; then check_own_options; fi
 step "checking the paths"
 check_paths
 # The user's own settings pass on untouched; these apply only where unset.
@@ -210,3 +212,6 @@ step "locking the build folder"
 lock_folder 9 "$BUILD" "the build folder" --build
 step "locking the prefix"
 lock_folder 8 "$WINEPREFIX" "the prefix" --prefix
+# Every platform program this run starts carries it, so that a later run
+# knows the ones a killed run left in a prefix of the user's own.
+prefix_shared || export CAPTURE_SCRIPT_RUN=$$

@@ -21,49 +21,96 @@ own_option() {
     OWN_TAKES=2
 }
 source "$(dirname "$0")/script.sh"
+source "$ROOT/tools/junit.sh"
 JUNIT_DIR=${JUNIT_DIR:-$BUILD}
 
 # run_suite TARGET: with --quiet, only ctest's summary and failures show.
+# Each test program writes GoogleTest's own results, which become the
+# target's JUnit file with every suite named with the target.
 run_suite() {
-    local dir="$BUILD/$1" junit="$JUNIT_DIR/$1/junit.xml" result=0
-    local ctest=(ctest --test-dir "$dir" --no-tests=error --output-junit "$junit" "${PASSED[@]}")
+    # ctest runs each program in the tests' folder, and a path from there
+    # reaches the platform's programs whatever drives their prefix maps.
+    local dir="$BUILD/$1" gtest="$BUILD/$1/gtest" result=0 output="xml:../gtest/"
+    local ctest=(ctest --test-dir "$dir" --no-tests=error --output-junit "$dir/ctest.xml" "${PASSED[@]}")
     progress "== $1 suite"
     step "running the $1 suite"
-    mkdir -p "$JUNIT_DIR/$1"
+    rm -rf "$gtest" "$dir/ctest.xml"
+    mkdir -p "$gtest"
     if [ -n "$QUIET" ]; then
-        run_stoppable "${ctest[@]}" >"$dir/ctest.log" 2>&1 8<&- 9>&- || result=1
+        GTEST_OUTPUT=$output run_stoppable "${ctest[@]}" >"$dir/ctest.log" 2>&1 8<&- 9>&- || result=1
         grep -E 'No tests were found|tests passed|\((Failed|Timeout|Not Run)\)|\*\*\*' "$dir/ctest.log" || true
     else
-        run_stoppable "${ctest[@]}" --output-on-failure 8<&- 9>&- || result=1
+        GTEST_OUTPUT=$output run_stoppable "${ctest[@]}" --output-on-failure --output-log "$dir/ctest.log" 8<&- 9>&- || result=1
     fi
-    progress "JUnit XML of the $1 suite: $junit"
+    write_junit "$1" "$(suite_junit "$1" "$dir/ctest.xml" "$gtest")"
     return $result
 }
 
+# write_junit NAME DOCUMENT: JUNIT_DIR/NAME/junit.xml, whole or not at all;
+# its counts join the run's.
+write_junit() {
+    local file="$JUNIT_DIR/$1/junit.xml" passed failed skipped
+    step "writing $file"
+    mkdir -p "$JUNIT_DIR/$1" && printf '%s\n' "$2" | write_whole "$file" ||
+        step_failed "writing $file" "check that $JUNIT_DIR can be written and has room, or give --junit-dir another folder"
+    progress "JUnit XML of the $1 tests: $file"
+    read -r passed failed skipped < <(junit_counts "$file")
+    TOTALS=$(awk -v t="$TOTALS" -v p="$passed" -v f="$failed" -v s="$skipped" 'BEGIN { split(t, a); print a[1] + p, a[2] + f, a[3] + s }')
+}
+TOTALS="0 0 0"
+
 # Each file in tests/scripts/ is one test; the scripts it runs share this
-# run's lock, build folder and platform.
+# run's lock, build folder and platform. A test that cannot run a row on
+# this machine names it in SCRIPT_SKIPS, a line each: reason, tab, row.
 SCRIPTS_SUMMARY=""
 run_script_tests() {
     progress "== script tests"
-    local passed=0 failed=0 test name
+    local passed=0 failed=0 test name base log skips reason cases=() dir="$BUILD/scripts"
+    mkdir -p "$dir"
     for test in "$ROOT"/tests/scripts/*.test.sh; do
         name=${test#"$ROOT"/}
+        base=$(basename "$test" .test.sh)
+        log=$dir/$base.log skips=$dir/$base.skips
+        : >"$skips"
         step "running $name"
-        if run_stoppable timeout 900 bash "$test" "$BUILD" "$(loader_for x86_64)"; then
+        if CAPTURE_SCRIPT_TESTS=1 SCRIPT_SKIPS=$skips run_stoppable timeout 900 bash "$test" "$BUILD" "$(loader_for x86_64)" >"$log" 2>&1; then
             passed=$((passed + 1))
             progress "passed: $name"
+            cases+=("$(junit_case scripts "$name")")
         else
             failed=$((failed + 1))
-            say "FAILED: $name"
+            reason=$(script_failure "$base" "$log")
+            say "FAILED: $name: $(terminal_text "${reason:0:400}")"
+            say "$(tail -n 15 "$log" | sed 's/^/    /' | { read -rd '' all || true; terminal_text "$all"; })"
+            cases+=("$(junit_case scripts "$name" failure "$reason" "$(tail -n 40 "$log")")")
         fi
+        while IFS=$'\t' read -r reason row; do
+            cases+=("$(junit_case "scripts.$base" "$row" skipped "$reason")")
+        done <"$skips"
     done
+    ROWS_SKIPPED=$(cat "$dir"/*.skips | wc -l)
+    write_junit scripts "$(junit_suite scripts "${cases[@]}" | junit_document scripts)"
     # The tests configured the targets for their stand-in platform; ctest
     # run by hand afterwards must find this run's platform again.
     for target in i686 x86_64; do
         configured_for_platform "$target" || configure_target "$target"
     done
-    SCRIPTS_SUMMARY="scripts: $passed passed, $failed failed"
+    local why
+    why=$(cut -f1 "$dir"/*.skips | sort -u | paste -sd ';' | sed 's/;/; /g')
+    SCRIPTS_SUMMARY="scripts: $passed passed, $failed failed${why:+, $ROWS_SKIPPED rows skipped ($why)}"
     [ "$failed" = 0 ]
+}
+
+# script_failure NAME LOG: the reason a script test gave (its last line
+# that starts with its name), or how it ended.
+script_failure() {
+    local said
+    said=$(grep "^$1.test.sh: " "$2" | tail -n 1)
+    if [ -n "$said" ]; then
+        printf '%s\n' "${said#"$1.test.sh: "}"
+    else
+        printf 'it stopped without a reason of its own; its last line: %s\n' "$(tail -n 1 "$2")"
+    fi
 }
 
 install_missing
@@ -79,14 +126,25 @@ for target in i686 x86_64; do
     if [ "$target" = i686 ] && ! kernel_runs_32bit; then
         skipped="i686 suite skipped: $NO_32BIT"
         note "$skipped"
+        write_junit i686 "$(skipped_junit i686 "$NO_32BIT")"
         continue
     fi
     [ "$target" != i686 ] || platform_runs_32bit ||
         step_failed "running a 32-bit program" "the platform's 32-bit side does not work: $(why_32bit_fails)"
     run_suite "$target" || status=1
 done
-[ ${#PASSED[@]} -gt 0 ] || run_script_tests || status=1
-summary=$SCRIPTS_SUMMARY
-[ -z "$skipped" ] || summary="${summary:+$summary; }$skipped"
-[ -z "$summary" ] || echo "$summary"
+rm -f "$JUNIT_DIR/scripts/junit.xml"
+if [ -n "${CAPTURE_SCRIPT_TESTS:-}" ]; then
+    # Started by a script test (the README's commands are run as pasted):
+    # the script tests are that run's, and would start this one again.
+    note "the script tests are not run again inside one of them"
+elif [ ${#PASSED[@]} = 0 ]; then
+    run_script_tests || status=1
+fi
+[ -z "$skipped" ] || echo "$skipped"
+[ -z "$SCRIPTS_SUMMARY" ] || echo "$SCRIPTS_SUMMARY"
+read -r passed failed skipped_count <<<"$TOTALS"
+# A test that failed without a readable result still fails the count.
+[ "$status" = 0 ] || [ "$failed" != 0 ] || failed=1
+echo "all: $passed passed, $failed failed, $skipped_count skipped"
 finish $status

@@ -9,12 +9,18 @@ mkdir -p "$folder"
 second() { expect_run "$1" "$2" "$ROOT/tools/run.sh" --build "$folder" --prefix "$3" --wine "$WORK/none" "${@:4}" 8>&- 9>&-; }
 exec {hostile}<"$folder"
 flock -n "$hostile"
-start_run flock "$(lock_file "$folder")" sh -c 'echo held; exec sleep 3'
-wait_for "$WORK/out" held 10
-second 3 10 "$WORK/p" --no-wait
-expect_said "error: locking the build folder failed: another run (process $RUN_PID: flock $(lock_file "$folder") sh -c echo held; exec sleep 3) is using $folder"
-second 3 20 "$WORK/p"
-expect_said "waiting for another run (process $RUN_PID: flock"
+# The holder lets go only when told, however loaded the machine is.
+holder="until [ -e $WORK/release ] || [ ! -d $WORK ]; do sleep 0.2; done"
+start_run flock "$(lock_file "$folder")" sh -c "echo held; $holder"
+holder_pid=$RUN_PID
+wait_for "$WORK/out" held 60
+second 3 60 "$WORK/p" --no-wait
+expect_said "error: locking the build folder failed: another run (process $holder_pid: flock $(lock_file "$folder") sh -c echo held; $holder) is using $folder"
+start_run "$ROOT/tools/run.sh" --build "$folder" --prefix "$WORK/p" --wine "$WORK/none" 8>&- 9>&-
+wait_for "$WORK/err" "waiting for another run (process $holder_pid: flock" 60
+touch "$WORK/release"
+timeout 60 tail --pid="$RUN_PID" -f /dev/null || fail "the waiting run did not go on once the lock was let go"
+RUN_PID=""
 expect_said "error: finding the platform failed"
 
 # A run from another build folder waits for the prefix that a run uses.
@@ -31,3 +37,26 @@ expect_interrupted TERM 143 "waiting for the prefix"
 RUN_PID=$first
 stop_run
 expect_nothing_left_in "$WORK/prefix"
+
+# A run killed outright (kill -9, as a CI's time-out does) in the middle of
+# its build takes the build with it: within a few seconds nothing runs in
+# its build folder, and the next run takes the folder at once.
+killed="$WORK/killed"
+start_run "$ROOT/tools/run.sh" --64 --build "$killed" --prefix "$WORK/prefix" --wine "$WORK/platform" 8>&- 9>&-
+wait_for "$WORK/err" "Building CXX object" 600
+kill -KILL "$RUN_PID"
+RUN_PID=""
+in_folder() {
+    local p
+    for p in /proc/[0-9]*; do
+        [[ $(readlink "$p/cwd" 2>/dev/null) == "$killed"* ]] || grep -qaF "$killed" "$p/cmdline" 2>/dev/null || continue
+        echo "${p#/proc/}: $(tr '\0' ' ' <"$p/cmdline" 2>/dev/null | cut -c1-100)"
+    done
+}
+for i in $(seq 40); do
+    [ -n "$(in_folder)" ] || break
+    sleep 0.5
+done
+[ -z "$(in_folder)" ] || fail "20 s after kill -9, still running in the build folder: $(in_folder | head -n 3)"
+expect_run 3 30 "$ROOT/tools/run.sh" --build "$killed" --prefix "$WORK/p" --wine "$WORK/none" --no-wait 8>&- 9>&-
+expect_said "error: finding the platform failed"

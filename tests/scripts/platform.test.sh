@@ -16,12 +16,24 @@ expect_nothing_left_in "$prefix"
 
 sed -i '/^"Managed"="N"/d' "$prefix/user.reg"
 : >"$calls"
-WINE="$WORK/platform/wine" WINEPREFIX="$prefix" expect_run 0 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/junit" -- -R verdict_tests
+WINE="$WORK/platform" WINEPREFIX="$prefix" expect_run 0 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/junit" -- -R verdict_tests
 grep -q "^WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= .*verdict_tests.exe" "$calls" ||
     fail "the suite did not run through the stand-in in $prefix with the scripts' settings"
 window_manager_runs || expect_said "each run waits about 6 s"
 ! WINEPREFIX=$prefix unmanaged_windows || fail "the user's prefix was changed"
 xmllint --noout "$WORK/junit/x86_64/junit.xml" || fail "the suite's JUnit XML does not parse"
 # A selection of no test is a failure, not a pass.
-WINE="$WORK/platform/wine" WINEPREFIX="$prefix" expect_run 1 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/junit" -- -R no_such_test
+WINE="$WORK/platform" WINEPREFIX="$prefix" expect_run 1 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/junit" -- -R no_such_test
 expect_nothing_left_in "$prefix"
+
+# A JUnit file that a full disk cuts short is an error, and not left as if whole.
+mkdir -p "$WORK/full"
+if mount -t tmpfs -o size=64k tmpfs "$WORK/full" 2>/dev/null; then
+    trap 'umount "$WORK/full"; stop_child; stop_run; rm -rf "$WORK"' EXIT
+    dd if=/dev/zero of="$WORK/full/filler" bs=4k count=100 2>/dev/null || true
+    WINE="$WORK/platform" WINEPREFIX="$prefix" expect_run 3 300 "$ROOT/tools/test.sh" --build "$BUILD" --junit-dir "$WORK/full" -- -R verdict_tests
+    expect_said "error: writing $WORK/full/"
+    [ -z "$(find "$WORK/full" -name 'junit.xml*')" ] || fail "a cut-short JUnit file is left: $(find "$WORK/full" -name 'junit.xml*')"
+else
+    skip_row "a full file system needs a tmpfs, which this user cannot mount" "test.sh --junit-dir on a full disk" || true
+fi

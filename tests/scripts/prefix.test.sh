@@ -23,6 +23,18 @@ kill -KILL "$RUN_PID"
 RUN_PID=""
 # What is not the platform's (the ticker, timeout, the check) ends with it.
 expect_nothing_left_in "$prefix" '*/wine*'
-STANDIN_CHECK='exit 1' expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
+STANDIN_CHECK=$(judged 1) expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$prefix" --wine "$WORK/platform"
 expect_said "of the platform's programs that an earlier, killed run left in $prefix"
 expect_nothing_left_in "$prefix"
+
+# The same in a prefix of the user's own: the next run stops what the
+# killed run started there, and only that.
+prefix_copy "$WORK/theirs"
+: >"$WORK/platform/calls"
+STANDIN_CHECK='exec sleep 300' start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$WORK/theirs" --wine "$WORK/platform"
+wait_for "$WORK/platform/calls" check.exe 300
+kill -KILL "$RUN_PID"
+{ wait "$RUN_PID"; } 2>/dev/null || true
+RUN_PID=""
+STANDIN_CHECK=$(judged 1) expect_run 1 120 "$ROOT/tools/run.sh" --no-wait --64 --build "$BUILD" --prefix "$WORK/theirs" --wine "$WORK/platform"
+expect_nothing_left_in "$WORK/theirs"

@@ -61,9 +61,9 @@ last_words() {
     ended_how "$RAN_STATUS" "$2" "$text${words:+; $words}"
 }
 
-# judged FILE FAULT-FUNCTION: the JSON object in FILE, compact, when it
+# judged_report FILE FAULT-FUNCTION: the JSON object in FILE, compact, when it
 # holds a real judgement; else fails, printing why not.
-judged() {
+judged_report() {
     local fault
     if ! [ -s "$1" ] || ! jq -e -s 'length == 1' "$1" >/dev/null 2>&1; then
         echo "its report is missing or not one JSON value"
@@ -86,7 +86,7 @@ run_cell() {
     # Its verdict is read from the report it writes, never from its output.
     program_run "$version" "$bits" $((CHECK_TIMEOUT + CHECK_MARGIN)) "$dir/check.out" check.exe \
         --json="$(windows_path "$dir/check.json")" --timeout "$CHECK_TIMEOUT"
-    if check=$(judged "$dir/check.json" check_fault); then
+    if check=$(judged_report "$dir/check.json" check_fault); then
         :
     else
         fault=$check check=""
@@ -96,7 +96,7 @@ run_cell() {
     if [ -n "$survey" ]; then
         program_run "$version" "$bits" "$SURVEY_LIMIT" "$dir/survey.out" survey.exe --json --timeout "$SURVEY_TIMEOUT"
         tr -d '\r' <"$dir/survey.out" | grep '^{' | tail -1 >"$dir/survey.json" || true
-        if survey_json=$(judged "$dir/survey.json" survey_fault); then
+        if survey_json=$(judged_report "$dir/survey.json" survey_fault); then
             :
         else
             fault=$survey_json survey_json=""

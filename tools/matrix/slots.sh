@@ -92,6 +92,10 @@ run_slots() {
         return 0
     fi
     on_exit stop_workers
+    # The jobs stop before the interrupt's line, so that it stays the last.
+    trap 'stop_workers; interrupted 130' INT
+    trap 'stop_workers; interrupted 143' TERM
+    trap 'stop_workers; interrupted 129' HUP
     for ((slot = 1; slot <= jobs; slot++)); do
         mapfile -t share < <(jq -r -n -L "$ROOT/tools/matrix" --argjson k "$slot" --argjson n "$jobs" \
             'include "shards"; $ARGS.positional | slice($k; $n)[]' --args "$@")
@@ -112,8 +116,11 @@ run_slots() {
         local left=() worker
         for worker in "${WORKERS[@]}"; do [ "$worker" = "$pid" ] || left+=("$worker"); done
         WORKERS=("${left[@]}")
-        [ "$status" = 0 ] || step_failed "running the cells" "a job ended with status $status; see its error above"
+        [ "$status" = 0 ] || { stop_workers; step_failed "running the cells" "a job ended with status $status; see its error above"; }
     done
+    trap 'interrupted 130' INT
+    trap 'interrupted 143' TERM
+    trap 'interrupted 129' HUP
 }
 
 # The slots' shells, and any server a killed slot left in its prefixes.
