@@ -33,6 +33,12 @@ prefix_copy "$WORK/theirs"
 : >"$WORK/platform/calls"
 STANDIN_CHECK='exec sleep 300' start_run "$ROOT/tools/run.sh" --64 --build "$BUILD" --prefix "$WORK/theirs" --wine "$WORK/platform"
 wait_for "$WORK/platform/calls" check.exe 300
+# None of the platform's programs holds a lock of the run's: one that is
+# left behind would hold up the next run.
+for pid in $(platform_programs_in "$WORK/theirs"); do
+    ! ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "/tmp/capture-scripts-$(id -u)/" ||
+        fail "a platform program holds a lock: $(tr '\0' ' ' <"/proc/$pid/cmdline")"
+done
 kill -KILL "$RUN_PID"
 { wait "$RUN_PID"; } 2>/dev/null || true
 RUN_PID=""
