@@ -41,10 +41,11 @@ expect_nothing_left_in "$WORK/prefix"
 
 # A run killed outright (kill -9, as a CI's time-out does) in the middle of
 # its build takes the build with it: within a few seconds nothing runs in
-# its build folder, and the next run takes the folder at once.
+# its build folder, and the next run takes the folder at once. The build
+# is caught while CMake configures it, which runs compilers as the build does.
 killed="$WORK/killed"
 start_run "$ROOT/tools/run.sh" --64 --build "$killed" --prefix "$WORK/prefix" --wine "$WORK/platform" 8>&- 9>&-
-wait_for "$WORK/err" "Building CXX object" 600
+wait_for "$WORK/err" "-- The CXX compiler identification" 600
 kill -KILL "$RUN_PID"
 RUN_PID=""
 in_folder() {
