@@ -144,6 +144,37 @@ TEST_F(SurveyTest, AMenuAfterAFileDialogIsNotCancelledByTheDialogsLeftovers)
     EXPECT_EQ(Cells(RunBracket(*FindKind("popup_menu"), 5000)), "holder|other #32768|nobody|taken");
 }
 
+// The recorder on plain messages: each sent one, each posted one once when
+// it is taken, the capture as it was before the window handled it, and no
+// more records than the limit.
+TEST_F(SurveyTest, TheRecorderNotesEachMessageOnceWithTheCaptureBeforeItAndKeepsItsLimit)
+{
+    MSG msg;
+    SetCapture(g_surveyHolder);
+    StartRecording(100);
+    SendMessageA(g_surveyMain, WM_NULL, 0, 0);
+    PostMessageA(g_surveyMain, WM_APP, 0, 0);
+    PeekMessageA(&msg, g_surveyMain, WM_APP, WM_APP, PM_NOREMOVE);
+    PeekMessageA(&msg, g_surveyMain, WM_APP, WM_APP, PM_REMOVE);
+    ReleaseCapture();
+    SendMessageA(g_surveyMain, WM_NULL, 0, 0);
+    std::string text;
+    for (const Record &r : NameRecords(StopRecording(g_surveyHolder, g_surveyMain)))
+        if (r.message == WM_NULL || r.message == WM_APP || r.message == WM_CAPTURECHANGED)
+            text += (r.posted ? "posted " : "sent ") + MessageName(r.message) + " to " + RoleName(r.role) +
+                    ", capture " + HolderName(r.capture.kind) + "; ";
+    EXPECT_EQ(text, "sent WM_NULL to main, capture holder; posted 0x8000 to main, capture holder; "
+                    "sent WM_CAPTURECHANGED to holder, capture nobody; sent WM_NULL to main, capture nobody; ");
+
+    StartRecording(2);
+    for (int i = 0; i < 5; i++)
+        SendMessageA(g_surveyMain, WM_NULL, 0, 0);
+    RawTimeline raw = StopRecording(g_surveyHolder, g_surveyMain);
+    ASSERT_EQ(raw.records.size(), 2u);
+    EXPECT_EQ(raw.records[1].sequence, 1u);
+    EXPECT_EQ(raw.dropped, 3u);
+}
+
 // The landmarks in order, the release in its place: "WM_INITDIALOG #1,
 // [cancel_mode], WM_SHOWWINDOW #1".
 std::string Sequence(const Timeline &t)
