@@ -40,7 +40,7 @@ static bool TimeOneRun(const std::wstring &path, double ends[PHASES])
 {
     double start = Now();
     Program program = StartProgram(path);
-    if (program.error)
+    if (!program.started)
         return false;
     HWND main = NULL;
     int phase = MAIN_MADE;
@@ -60,7 +60,8 @@ static bool TimeOneRun(const std::wstring &path, double ends[PHASES])
     bool finished = phase == LOG_READ && ReadLogPane(main, 5000, &log);
     ends[LOG_READ] = Now() - start;
     DWORD exitCode = 0;
-    finished = finished && CloseProgram(program, main, 10000, &exitCode);
+    bool codeRead = false;
+    finished = finished && CloseProgram(program, main, 10000, &exitCode, &codeRead);
     ends[ENDED] = Now() - start;
     EndProgram(&program);
     return finished;

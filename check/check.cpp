@@ -5,6 +5,7 @@
 // verdict is expected, giving it passes and any other verdict fails.
 #include "check/checkrun.h"
 #include "check/options.h"
+#include "check/output.h"
 #include "check/report.h"
 #include "check/results.h"
 #include "outside/escape.h"
@@ -45,44 +46,6 @@ static Judgement Judge(const Run &run)
     return judgement;
 }
 
-static std::string Render(OutputFormat format, const Report &report)
-{
-    switch (format) {
-    case OUTPUT_JSON:
-        return JsonReport(report);
-    case OUTPUT_TAP:
-        return TapReport(report);
-    default:
-        return TextReport(report);
-    }
-}
-
-// Every report file holds the same run and status. A file that cannot be
-// written is the run's error, so the files written before it are written
-// again to say so.
-static void WriteReportFiles(Report *report, Run *run)
-{
-    struct File {
-        const std::wstring &path;
-        std::string (*render)(const Report &);
-        bool failed;
-    } files[] = {{report->options.json, JsonReport, false},
-                 {report->options.tap, TapReport, false},
-                 {report->options.junit, JUnitReport, false}};
-    for (bool again = true; again;) {
-        again = false;
-        for (File &file : files) {
-            std::string why;
-            if (file.path.empty() || file.failed || WriteWholeFile(file.path, file.render(*report), &why))
-                continue;
-            file.failed = again = true;
-            run->error += (run->error.empty() ? "" : "; ") + std::string("the report file ") +
-                          Utf8(file.path) + " could not be written: " + why;
-            report->status = report->options.unjudgedStatus;
-        }
-    }
-}
-
 // A wrong command line still answers in the format asked for on standard
 // output, with no text report: its error and the usage go to standard error.
 static int UsageError(const Options &options, const std::string &error)
@@ -93,9 +56,11 @@ static int UsageError(const Options &options, const std::string &error)
     Provenance provenance = ReadProvenance();
     std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
     Report report = {options, run, judgement.lines, probes, provenance, STATUS_USAGE};
-    if (options.format != OUTPUT_TEXT)
-        fputs(Render(options.format, report).c_str(), stdout);
-    fprintf(stderr, "check: %s\n%s", Visible(error).c_str(), Usage());
+    std::string why;
+    if (options.format != OUTPUT_TEXT && !WriteStandardOutput(Render(options.format, report), &why))
+        fputs(ErrorLine("check", "the report could not be written to standard output: " + why).c_str(),
+              stderr);
+    fputs((ErrorLine("check", error) + Usage()).c_str(), stderr);
     return STATUS_USAGE;
 }
 
@@ -134,16 +99,13 @@ int wmain(int argc, wchar_t **argv)
     std::vector<ProbeResult> probes = ProbeResults(judgement, options.probe, options.expectations);
     Report report = {options, run, judgement.lines, probes, provenance,
                      RunStatus(probes, !run.error.empty(), options.unjudgedStatus)};
-    WriteReportFiles(&report, &run);
-    fputs(Render(options.format, report).c_str(), stdout);
-    if (fflush(stdout) != 0) {
-        fprintf(stderr, "check: the report could not be written to standard output\n");
-        report.status = options.unjudgedStatus;
-    }
+    WriteReports(&report, &run);
     if (!run.error.empty())
-        fprintf(stderr, "check: %s\n", Visible(run.error).c_str());
+        fputs(ErrorLine("check", run.error).c_str(), stderr);
     if (!run.screenshotError.empty())
-        fprintf(stderr, "check: the screenshot could not be written to %s: %s\n",
-                Visible(Utf8(options.screenshot)).c_str(), Visible(run.screenshotError).c_str());
+        fputs(ErrorLine("check", "the screenshot could not be written to " + Utf8(options.screenshot) +
+                                     ": " + run.screenshotError)
+                  .c_str(),
+              stderr);
     return report.status;
 }

@@ -60,6 +60,28 @@ static std::wstring FullPath(const std::wstring &path)
     return full;
 }
 
+// The path as the platform expands it when it starts the program: a short
+// form given is as long as its long form there. Without the prefix that
+// lifts the length limit, which the platform does not count.
+static size_t LongPathLength(const std::wstring &path)
+{
+    DWORD size = GetLongPathNameW(path.c_str(), NULL, 0);
+    std::wstring longPath(size ? size : 1, L'\0');
+    DWORD length = size ? GetLongPathNameW(path.c_str(), &longPath[0], size) : 0;
+    if (length == 0 || length >= size)
+        longPath = path;
+    else
+        longPath.resize(length);
+    if (longPath.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return longPath.size() - 6;
+    return longPath.compare(0, 4, L"\\\\?\\") == 0 ? longPath.size() - 4 : longPath.size();
+}
+
+bool StartableLength(size_t fullPathLength)
+{
+    return fullPathLength <= MAX_START_PATH;
+}
+
 // Starting a program from a long path needs its short form, where the
 // file system has one.
 static std::wstring StartablePath(const std::wstring &path)
@@ -155,7 +177,10 @@ static bool CloseStuckDialog(Watch *watch, HWND main)
 
 static void EndedEarlyError(Run *run)
 {
-    if (Crashed(run->exitCode))
+    if (!run->ended)
+        run->error = "the program ended by itself before showing its main window, and its exit code "
+                     "could not be read";
+    else if (Crashed(run->exitCode))
         run->error = "the program crashed before showing its main window: " + ExitText(run->exitCode);
     else
         run->error = "the program ended by itself with exit code " + std::to_string(run->exitCode) +
@@ -204,11 +229,15 @@ static void CloseFinishedProgram(Watch *watch, HWND main)
 {
     Run *run = watch->run;
     DWORD wait = Bounded(CLOSE_WAIT_MS, watch->hardEnd, MIN_ANSWER_MS);
-    bool closed = CloseProgram(watch->program, main, wait, &run->exitCode);
-    run->ended = true;
+    bool codeRead = false;
+    bool closed = CloseProgram(watch->program, main, wait, &run->exitCode, &codeRead);
+    // A program that had to be ended has no exit code of its own to report.
+    run->ended = codeRead;
     if (!closed)
         run->error = "the program did not end within " + Seconds(wait) +
                      " after WM_CLOSE and was ended; run it by hand and close it to see why";
+    else if (!codeRead)
+        run->error = "the program ended after WM_CLOSE, but its exit code could not be read";
     else if (Crashed(run->exitCode))
         run->error = "the program crashed when it was closed: " + ExitText(run->exitCode) +
                      "; run it by hand and close it to see why";
@@ -245,12 +274,20 @@ void RunProgram(const Options &options, Run *run)
         return;
     }
     run->bitness = ProgramBitness(path);
+    size_t length = LongPathLength(path);
+    if (!StartableLength(length)) {
+        run->error = "the program's path is " + std::to_string(length) + " characters long in full, more than the " +
+                     std::to_string((int)MAX_START_PATH) +
+                     " the platform is given to start a program from (past that it may crash); "
+                     "move it to a shorter path";
+        return;
+    }
     DWORD started = GetTickCount();
     // Nothing but kernel32 is loaded yet: the program starts at once, and
     // the window libraries load while it does.
     Watch watch = {options, StartProgram(StartablePath(path)), run, started + options.timeoutMs,
                    started + options.timeoutMs + GRACE_MS};
-    if (watch.program.error) {
+    if (!watch.program.started) {
         run->error = run->program + " could not be started: " + ErrorText(watch.program.error) +
                      (path.size() >= MAX_PATH ? "; the platform may not start programs from a path "
                                                 "this long: move it to a shorter one"

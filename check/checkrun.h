@@ -16,7 +16,7 @@ struct Run {
     bool ended = false;      // the exit code is known
     DWORD exitCode = 0;
     double seconds = 0;
-    unsigned long peakMemoryKiB = 0; // of the program, up to the finished log
+    unsigned long peakMemoryKiB = 0; // of the program, up to the finished log; 0 if unknown
     int bitness = 0;                 // of the program, from its file; 0 if unknown
     bool openFileClosedFromOutside = false, chooseFontClosedFromOutside = false;
     std::string openFileDialogTitle, chooseFontDialogTitle;
@@ -25,6 +25,15 @@ struct Run {
 };
 
 void RunProgram(const Options &options, Run *run);
+
+// The longest full path, in characters, that the platform is given to
+// start a program from: past it, this platform's CreateProcessW fails or
+// crashes inside itself even when handed the short form.
+enum { MAX_START_PATH = 1023 };
+
+// Whether a program whose full (long) path has this many characters may
+// be started.
+bool StartableLength(size_t fullPathLength);
 
 // "exit code 3", or "code 0xc0000005 (...)" for a crash.
 std::string ExitText(DWORD exitCode);

@@ -99,7 +99,8 @@ std::string JsonReport(const Report &report)
            ", \"status\": " + std::to_string(report.status) +
            ", \"error\": " + JsonStringOrNull(run.error) +
            ", \"exitCode\": " + (run.ended ? std::to_string(run.exitCode) : "null") +
-           Format(", \"seconds\": %.3f, \"peakMemoryKiB\": %lu", run.seconds, run.peakMemoryKiB) +
+           Format(", \"seconds\": %.3f", run.seconds) + ", \"peakMemoryKiB\": " +
+           (run.peakMemoryKiB ? std::to_string(run.peakMemoryKiB) : "null") +
            ", \"screenshot\": " + JsonStringOrNull(run.screenshot) +
            ", \"screenshotError\": " + JsonStringOrNull(run.screenshotError) + probes +
            ", \"log\": [" + lines + "]}\n";

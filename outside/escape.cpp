@@ -48,6 +48,11 @@ std::string Visible(const std::string &text)
     return out;
 }
 
+std::string ErrorLine(const char *tool, const std::string &message)
+{
+    return std::string(tool) + ": " + Visible(message) + "\n";
+}
+
 static bool XmlAllows(unsigned long point)
 {
     return point == 0x9 || point == 0xa || point == 0xd || (point >= 0x20 && point <= 0xd7ff) ||

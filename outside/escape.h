@@ -15,6 +15,11 @@ std::string Visible(const std::string &text);
 // U+FFFD, and the text then says how many were replaced.
 std::string XmlText(const std::string &text);
 
+// One line of a tool's error for standard error: "check: " and the
+// message, escaped as Visible does, since it quotes paths and text that
+// may come from anywhere.
+std::string ErrorLine(const char *tool, const std::string &message);
+
 // The length of the valid UTF-8 sequence at text[i], or 0; with its code point.
 size_t Utf8At(const std::string &text, size_t i, unsigned long *codePoint);
 

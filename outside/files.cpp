@@ -1,7 +1,7 @@
 #include "outside/files.h"
 #include "outside/text.h"
 
-#include <windows.h>
+#include <stdio.h>
 
 bool MakeFolderOf(const std::wstring &path, std::string *error)
 {
@@ -20,11 +20,49 @@ bool MakeFolderOf(const std::wstring &path, std::string *error)
     return false;
 }
 
-bool WriteWholeFile(const std::wstring &path, const std::string &text, std::string *error)
+WriteWay WayToWrite(bool exists, DWORD fileType)
 {
-    if (!MakeFolderOf(path, error))
-        return false;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    return exists && fileType != FILE_TYPE_DISK ? WRITE_IN_PLACE : WRITE_BESIDE_THEN_RENAME;
+}
+
+typedef DWORD(WINAPI *FinalPathFunction)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// The file a link leads to, so that the link stays and its file is
+// replaced; where the platform cannot say, the path itself.
+static std::wstring FinalPath(HANDLE file, const std::wstring &path)
+{
+    FinalPathFunction finalPath = (FinalPathFunction)(void *)GetProcAddress(
+        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW");
+    DWORD size = finalPath ? finalPath(file, NULL, 0, 0) : 0;
+    if (size == 0)
+        return path;
+    std::wstring final(size, L'\0');
+    DWORD length = finalPath(file, &final[0], size, 0);
+    if (length == 0 || length >= size)
+        return path;
+    final.resize(length);
+    return final;
+}
+
+// Devices give no attributes, so what is there is asked of an open handle.
+static WriteWay WayToWrite(const std::wstring &path, std::wstring *target)
+{
+    *target = path;
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return WayToWrite(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, FILE_TYPE_DISK);
+    DWORD type = GetFileType(file);
+    if (type == FILE_TYPE_DISK)
+        *target = FinalPath(file, path);
+    CloseHandle(file);
+    return WayToWrite(true, type);
+}
+
+static bool WriteTo(const std::wstring &path, DWORD disposition, const std::string &text,
+                    std::string *error)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, disposition, 0, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         *error = "it could not be made: " + ErrorText(GetLastError());
         return false;
@@ -45,4 +83,37 @@ bool WriteWholeFile(const std::wstring &path, const std::string &text, std::stri
         ok = false;
     }
     return ok;
+}
+
+bool WriteWholeFile(const std::wstring &path, const std::string &text, std::string *error)
+{
+    if (!MakeFolderOf(path, error))
+        return false;
+    std::wstring target;
+    if (WayToWrite(path, &target) == WRITE_IN_PLACE)
+        return WriteTo(path, OPEN_EXISTING, text, error);
+    std::wstring partial = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".partial";
+    bool ok = WriteTo(partial, CREATE_ALWAYS, text, error);
+    if (ok && !MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *error = "it could not take the place of the old one: " + ErrorText(GetLastError());
+        ok = false;
+    }
+    if (!ok) {
+        DeleteFileW(partial.c_str());
+        DeleteFileW(target.c_str());
+    }
+    return ok;
+}
+
+bool WriteStandardOutput(const std::string &text, std::string *error)
+{
+    // The C library keeps a failed write to itself until asked: each of
+    // its answers is read.
+    bool whole = fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    bool flushed = fflush(stdout) == 0;
+    if (whole && flushed && !ferror(stdout))
+        return true;
+    DWORD code = GetLastError();
+    *error = "writing it failed" + (code ? ": " + ErrorText(code) : std::string());
+    return false;
 }

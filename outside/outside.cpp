@@ -29,7 +29,8 @@ static HANDLE KillingJob()
 // Only the null device is handed down, where the platform can limit
 // inheritance to a list; where it cannot, the caller's own standard
 // handles are not inheritable anyway.
-static DWORD CreateContained(const std::wstring &path, HANDLE nul, PROCESS_INFORMATION *process)
+static bool CreateContained(const std::wstring &path, HANDLE nul, PROCESS_INFORMATION *process,
+                            DWORD *error)
 {
     for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
         SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
@@ -58,13 +59,12 @@ static DWORD CreateContained(const std::wstring &path, HANDLE nul, PROCESS_INFOR
     else
         startup.StartupInfo.cb = sizeof(startup.StartupInfo);
     std::wstring commandLine = L"\"" + path + L"\"";
-    DWORD error = 0;
-    if (!CreateProcessW(path.c_str(), &commandLine[0], NULL, NULL, TRUE, flags, NULL, NULL,
-                        &startup.StartupInfo, process))
-        error = GetLastError();
+    bool created = CreateProcessW(path.c_str(), &commandLine[0], NULL, NULL, TRUE, flags, NULL, NULL,
+                                  &startup.StartupInfo, process) != FALSE;
+    *error = created ? 0 : GetLastError();
     if (flags & EXTENDED_STARTUPINFO_PRESENT)
         remove(startup.lpAttributeList);
-    return error;
+    return created;
 }
 
 Program StartProgram(const std::wstring &path)
@@ -75,8 +75,8 @@ Program StartProgram(const std::wstring &path)
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              &inherit, OPEN_EXISTING, 0, NULL);
     program.job = KillingJob();
-    program.error = CreateContained(path, nul, &program.process);
-    if (!program.error) {
+    program.started = CreateContained(path, nul, &program.process, &program.error);
+    if (program.started) {
         // Started suspended, so that it is in the job before it can start anything.
         if (program.job)
             AssignProcessToJobObject(program.job, program.process.hProcess);
@@ -216,20 +216,20 @@ unsigned long PeakMemoryKiB(const Program &program)
 
 bool HasEnded(const Program &program, DWORD *exitCode)
 {
-    if (WaitForSingleObject(program.process.hProcess, 0) != WAIT_OBJECT_0)
-        return false;
-    GetExitCodeProcess(program.process.hProcess, exitCode);
-    return true;
+    return WaitForSingleObject(program.process.hProcess, 0) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(program.process.hProcess, exitCode);
 }
 
-bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode)
+bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode,
+                  bool *codeRead)
 {
     g_window.PostMessageW(mainWindow, WM_CLOSE, 0, 0);
     bool ended = WaitForSingleObject(program.process.hProcess, waitMs) == WAIT_OBJECT_0;
-    if (!ended)
+    *codeRead = ended && GetExitCodeProcess(program.process.hProcess, exitCode);
+    if (!ended) {
         TerminateProcess(program.process.hProcess, 1);
-    WaitForSingleObject(program.process.hProcess, END_WAIT_MS);
-    GetExitCodeProcess(program.process.hProcess, exitCode);
+        WaitForSingleObject(program.process.hProcess, END_WAIT_MS);
+    }
     return ended;
 }
 

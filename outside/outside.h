@@ -12,7 +12,8 @@
 struct Program {
     PROCESS_INFORMATION process;
     HANDLE job;  // holds the program and every process it starts
-    DWORD error; // why it could not be started, 0 once it runs
+    bool started;
+    DWORD error; // why it could not be started, as the platform said; may be 0 even then
 };
 
 // The program runs in a job that ends it, and every process it starts,
@@ -42,11 +43,14 @@ bool WaitUntilPainted(HWND hwnd, DWORD limitMs);
 // The most memory the process has had in use so far, in KiB; 0 if unknown.
 unsigned long PeakMemoryKiB(const Program &program);
 
+// Whether the process has ended and its exit code was read.
 bool HasEnded(const Program &program, DWORD *exitCode);
 
 // Sends WM_CLOSE and waits for the process to end; it is ended if it
-// outlasts the wait. Returns whether it ended by itself.
-bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode);
+// outlasts the wait. Returns whether it ended by itself; only then is the
+// exit code its own, and only with codeRead true was it read.
+bool CloseProgram(const Program &program, HWND mainWindow, DWORD waitMs, DWORD *exitCode,
+                  bool *codeRead);
 
 // Ends the process, and every process it started, and lets go of them.
 void EndProgram(Program *program);

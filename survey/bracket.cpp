@@ -79,7 +79,7 @@ static void Settle()
     } while (MsgWaitForMultipleObjects(0, NULL, FALSE, SETTLE_MS, QS_ALLINPUT) != WAIT_TIMEOUT);
 }
 
-Row RunBracket(const Kind &kind, UINT limitMs)
+Row RunBracket(const Kind &kind, UINT limitMs, bool timeline)
 {
     Settle();
     Row row;
@@ -88,12 +88,17 @@ Row RunBracket(const Kind &kind, UINT limitMs)
     SetCapture(g_surveyHolder);
     g_runningTimer = SetTimer(NULL, 0, RUNNING_TIMER_MS, RunningTimerProc);
     StartGuard(row, limitMs);
+    if (timeline)
+        StartRecording(TIMELINE_LIMIT);
     row.error = kind.run(g_surveyMain);
+    RawTimeline raw = timeline ? StopRecording(g_surveyHolder, g_surveyMain) : RawTimeline();
     row.guarded = StopGuard();
     KillTimer(NULL, g_runningTimer);
     row.after = CurrentHolder();
     g_row = NULL;
     ReleaseCapture();
     row.verdict = Judge(row);
+    if (timeline)
+        row.timeline = MakeTimeline(raw, kind.title ? kind.title : kind.name, row.after);
     return row;
 }

@@ -213,12 +213,18 @@ static DWORD PopupMenu(HWND owner)
 const std::vector<Kind> &AllKinds()
 {
     static const std::vector<Kind> kinds = {
-        {"open_explorer", OpenExplorer}, {"open_old", OpenOld},
-        {"save_explorer", SaveExplorer}, {"open_wide", OpenWide},
-        {"font", Font},                  {"colour", Colour},
-        {"print_setup", PrintSetup},     {"page_setup", PageSetup},
-        {"browse_folder", BrowseFolder}, {"message_box", MessageBoxKind},
-        {"dialog", PlainDialog},         {"popup_menu", PopupMenu},
+        {"open_explorer", OpenExplorer, "Open dialog (explorer)"},
+        {"open_old", OpenOld, "Open dialog (old style)"},
+        {"save_explorer", SaveExplorer, "Save dialog (explorer)"},
+        {"open_wide", OpenWide, "Open dialog (explorer, wide)"},
+        {"font", Font, "Font dialog"},
+        {"colour", Colour, "Colour dialog"},
+        {"print_setup", PrintSetup, "Print setup dialog"},
+        {"page_setup", PageSetup, "Page setup dialog"},
+        {"browse_folder", BrowseFolder, "Folder browser"},
+        {"message_box", MessageBoxKind, "Message box"},
+        {"dialog", PlainDialog, "Dialog from a template"},
+        {"popup_menu", PopupMenu, "Popup menu"},
     };
     return kinds;
 }

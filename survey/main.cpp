@@ -1,7 +1,9 @@
 // survey.exe: runs every kind of modal loop with the capture held by a
 // hidden window and prints who held it when.
 #include "survey/options.h"
+#include "outside/escape.h"
 #include "outside/expectfile.h"
+#include "outside/files.h"
 #include "outside/json.h"
 #include "outside/provenance.h"
 #include "outside/text.h"
@@ -14,8 +16,10 @@
 static Options g_options;
 static std::vector<Row> g_rows;
 
-// The table, or one JSON object that carries the status and the error too.
-static void Print(const std::vector<Row> &rows, int status, const std::string &error)
+// The table, or one JSON object that carries the status and the error
+// too. Output that cannot be written is an error of its own, which makes
+// the survey's status 2; the status the survey ends with is returned.
+static int Print(const std::vector<Row> &rows, int status, const std::string &error)
 {
     std::string text;
     int bitness = sizeof(void *) * 8;
@@ -28,11 +32,31 @@ static void Print(const std::vector<Row> &rows, int status, const std::string &e
         text = ProvenanceText(ReadProvenance()) + ", " + std::to_string(bitness) + "-bit\n" +
                TableText(rows);
     }
-    fputs(text.c_str(), stdout);
-    fflush(stdout);
-    if (!error.empty())
-        fprintf(stderr, "survey: %s\n", error.c_str());
+    std::string why, errors = error.empty() ? "" : ErrorLine("survey", error);
+    if (!WriteStandardOutput(text, &why)) {
+        errors += ErrorLine("survey", "the report could not be written to standard output: " + why +
+                                          "; send standard output where there is room");
+        status = 2;
+    }
+    fputs(errors.c_str(), stderr);
     fflush(stderr);
+    return status;
+}
+
+static bool WriteTimelineSvg(const std::vector<Row> &rows, std::string *error)
+{
+    if (g_options.timelineSvg.empty())
+        return true;
+    std::vector<Lane> lanes;
+    for (const Row &row : rows)
+        lanes.push_back({row.kind, &row.timeline});
+    std::string heading = "Capture timelines: " + ProvenanceText(ReadProvenance()) + ", " +
+                          std::to_string(sizeof(void *) * 8) + "-bit";
+    std::string why;
+    if (WriteWholeFile(Wide(g_options.timelineSvg), TimelineSvg(lanes, heading), &why))
+        return true;
+    *error = "the timelines could not be written to " + g_options.timelineSvg + ": " + why;
+    return false;
 }
 
 // From the guard's thread, while the modal's call has not returned: report
@@ -49,8 +73,15 @@ static void ReportStuckModal(const Row &row)
         rows.back().kind = g_options.kinds[i]->name;
     }
     CompareWithExpected(&rows, g_options.expectations, g_options.strict);
-    Print(rows, 2, "the " + row.kind + " modal did not close even after Cancel; run without it "
-                   "(--only) or with a longer --timeout");
+    std::string error = "the " + row.kind + " modal did not close even after Cancel; run without it "
+                        "(--only) or with a longer --timeout";
+    // The stuck kind's own records are still being written on its thread.
+    if (g_options.timeline)
+        rows[g_rows.size()].timeline.error = "the modal did not close, so its records were not read";
+    std::string svgError;
+    if (!WriteTimelineSvg(rows, &svgError))
+        error += "; " + svgError;
+    Print(rows, 2, error);
     ExitProcess(2);
 }
 
@@ -95,10 +126,12 @@ int wmain(int argc, wchar_t **argv)
     }
     g_onStuckModal = ReportStuckModal;
     for (const Kind *kind : g_options.kinds)
-        g_rows.push_back(RunBracket(*kind, g_options.limitMs));
+        g_rows.push_back(RunBracket(*kind, g_options.limitMs, g_options.timeline));
     g_onStuckModal = NULL;
     DestroySurveyWindows();
     int status = CompareWithExpected(&g_rows, g_options.expectations, g_options.strict);
-    Print(g_rows, status, "");
-    return status;
+    // A picture that could not be written is not a success, whatever the verdicts.
+    if (!WriteTimelineSvg(g_rows, &error))
+        status = 2;
+    return Print(g_rows, status, error);
 }

@@ -5,6 +5,7 @@ static const double MAX_TIMEOUT_SECONDS = 3600;
 const char USAGE[] =
     "usage: survey [--json] [--strict] [--only KIND,...] [--timeout SECONDS]\n"
     "              [--expect KIND=VERDICT,...] [--expect-file FILE]\n"
+    "              [--timeline] [--timeline-svg FILE]\n"
     "\n"
     "Gives the mouse capture to a hidden window, runs each kind of modal loop\n"
     "owned by the main window, and reports who held the capture at the modal's\n"
@@ -20,6 +21,9 @@ const char USAGE[] =
     "                    passes, a difference fails\n"
     "  --expect-file FILE take them from FILE's first line whose pattern matches the\n"
     "                    platform's version, its survey.KIND items (see expectations.txt)\n"
+    "  --timeline        record every message of each modal's thread and say when\n"
+    "                    and how the holder lost the capture (the JSON's timeline)\n"
+    "  --timeline-svg FILE draw the timelines in FILE, as SVG (implies --timeline)\n"
     "  --version         print the survey's version\n"
     "  --help, -h, /?    print this help\n"
     "\n"
@@ -82,6 +86,12 @@ Options ParseOptions(const std::vector<std::string> &args)
         {"--expect-file", VALUE_REQUIRED, [o](const std::string &value) {
              o->expectFile = value;
              return value.empty() ? std::string("--expect-file takes a file name") : std::string();
+         }},
+        {"--timeline", VALUE_NONE, [o](const std::string &) { o->timeline = true; return std::string(); }},
+        {"--timeline-svg", VALUE_REQUIRED, [o](const std::string &value) {
+             o->timelineSvg = value;
+             o->timeline = true;
+             return value.empty() ? std::string("--timeline-svg takes a file name") : std::string();
          }},
     };
     auto positional = [](const std::string &arg) {

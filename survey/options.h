@@ -14,6 +14,8 @@ struct Options {
     std::vector<const Kind *> kinds; // in the order given; all by default
     Expectations expectations;       // from --expect
     std::string expectFile;          // empty for none
+    bool timeline = false;           // record every message of each modal
+    std::string timelineSvg;         // draw the timelines there; empty for none
     std::string error;               // a usage error, for people
 };
 

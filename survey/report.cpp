@@ -5,7 +5,7 @@
 
 #include <stdio.h>
 
-static const char *HolderName(HolderKind kind)
+const char *HolderName(HolderKind kind)
 {
     switch (kind) {
     case HOLDER_NOBODY:
@@ -61,6 +61,19 @@ static std::string Cell(const std::string &text, size_t width)
     return Visible(text) + std::string(text.size() < width ? width - text.size() : 0, ' ') + " | ";
 }
 
+// The timeline's sentence, on a line of its own under the kind's row. A box
+// the platform showed on the way is a window the main window owns, so its
+// messages are the modal's landmarks too.
+static std::string TimelineLine(const Row &row)
+{
+    std::string text = row.timeline.recorded ? row.timeline.sentence : row.timeline.error;
+    if (text.empty())
+        return "";
+    if (!row.box.empty())
+        text += " (the box \"" + row.box + "\" counts as the modal)";
+    return "  timeline: " + Visible(text) + "\n";
+}
+
 std::string TableText(const std::vector<Row> &rows)
 {
     std::string text = "kind          | init          | running       | after         | verdict\n"
@@ -68,7 +81,7 @@ std::string TableText(const std::vector<Row> &rows)
     for (const Row &row : rows)
         text += Cell(row.kind, 13) + Cell(HolderText(row.init), 13) +
                 Cell(HolderText(row.running), 13) + Cell(HolderText(row.after), 13) +
-                VerdictText(row) + "\n";
+                VerdictText(row) + "\n" + TimelineLine(row);
     return text;
 }
 
@@ -87,7 +100,8 @@ static std::string RowJson(const Row &row)
            ", \"verdict\": " + JsonString(VerdictName(row.verdict)) +
            ", \"error\": " + (row.error || row.verdict == NOT_SHOWN ? JsonString(Hex(row.error)) : "null") +
            ", \"box\": " + JsonStringOrNull(row.box) + ", \"guarded\": " + (row.guarded ? "true" : "false") +
-           ", " + ExpectationJsonMembers(row.expected, row.comparison) + "}";
+           ", " + ExpectationJsonMembers(row.expected, row.comparison) +
+           ", \"timeline\": " + TimelineJson(row.timeline) + "}";
 }
 
 std::string JsonText(const std::vector<Row> &rows, const std::string &provenanceMembers)

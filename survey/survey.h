@@ -5,17 +5,11 @@
 #define SURVEY_SURVEY_H
 
 #include "survey/platform.h"
+#include "survey/timeline.h"
 #include "outside/expect.h"
 
 #include <string>
 #include <vector>
-
-// Who held the capture at one checkpoint.
-enum HolderKind { HOLDER_UNSEEN, HOLDER_NOBODY, HOLDER_OURS, HOLDER_OTHER };
-struct Holder {
-    HolderKind kind = HOLDER_UNSEEN; // unseen: the checkpoint never came
-    std::string className;           // for another window
-};
 
 enum Verdict { RELEASED, RELEASED_LATE, HELD, TAKEN, NOT_SHOWN, NOT_JUDGED };
 
@@ -28,6 +22,7 @@ struct Row {
     Verdict verdict = NOT_JUDGED;
     std::string expected;             // the verdict expected of this kind, empty for none
     Comparison comparison = {OUTCOME_PASSED, ""}; // against it, or by the survey's own rule
+    Timeline timeline;                // recorded only when asked for
 };
 
 // One kind of modal: runs it owned by the owner window and returns the
@@ -36,6 +31,7 @@ typedef DWORD (*ModalFunction)(HWND owner);
 struct Kind {
     const char *name;
     ModalFunction run;
+    const char *title; // for people: "Open dialog (explorer)"; NULL: the name
 };
 const std::vector<Kind> &AllKinds();
 const Kind *FindKind(const std::string &name);
@@ -47,8 +43,9 @@ extern HWND g_surveyHolder;
 bool CreateSurveyWindows(HINSTANCE instance);
 void DestroySurveyWindows();
 
-// The bracket around one modal. limitMs bounds how long it may stay open.
-Row RunBracket(const Kind &kind, UINT limitMs);
+// The bracket around one modal. limitMs bounds how long it may stay open;
+// with a timeline, every message of the modal's thread is recorded too.
+Row RunBracket(const Kind &kind, UINT limitMs, bool timeline = false);
 
 // Called from the guard's thread when a modal would not close even after
 // the guard's Cancel: the call may never return. NULL: keep waiting.

@@ -45,10 +45,15 @@ static std::shared_ptr<Drain> StartDrain(HANDLE *writeEnd)
 }
 
 Outcome RunTool(const std::string &tool, const std::string &arguments, DWORD limitMs,
-                const std::function<void()> &during)
+                const std::function<void()> &during, HANDLE output)
 {
     HANDLE outWrite, errWrite;
     std::shared_ptr<Drain> out = StartDrain(&outWrite), err = StartDrain(&errWrite);
+    if (output) {
+        CloseHandle(outWrite);
+        DuplicateHandle(GetCurrentProcess(), output, GetCurrentProcess(), &outWrite, 0, TRUE,
+                        DUPLICATE_SAME_ACCESS);
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;

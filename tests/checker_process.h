@@ -18,9 +18,9 @@ struct Outcome {
 // Runs a program of the build with its standard output and error in
 // pipes, and calls `during` while it runs. The program must end and its
 // output reach its end within the limit; otherwise the test fails and the
-// program is ended.
+// program is ended. Given an output handle, standard output goes there.
 Outcome RunTool(const std::string &tool, const std::string &arguments, DWORD limitMs = 60000,
-                const std::function<void()> &during = nullptr);
+                const std::function<void()> &during = nullptr, HANDLE output = nullptr);
 
 inline Outcome RunChecker(const std::string &arguments, DWORD limitMs = 60000,
                           const std::function<void()> &during = nullptr)

@@ -1,9 +1,12 @@
 // The rules the checker and the survey share, without windows: the
-// command line's dialect and the escapes for each reader.
+// command line's dialect, the escapes for each reader, and how their
+// files are written.
 #include "tests/checker_process.h"
 #include "outside/commandline.h"
 #include "outside/escape.h"
+#include "outside/files.h"
 #include "outside/json.h"
+#include "outside/text.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +32,11 @@ TEST(EscapeTest, EachReaderGetsItsOwnEscapes)
          "\xef\xbf\xbd" "a" "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
          "\xef\xbf\xbd [8 characters that XML cannot hold replaced by U+FFFD]"},
         {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80", "\"\xf0\x9f\x98\x80\"", "\xf0\x9f\x98\x80"},
+        // The highest code point there is, and the first past it.
+        {"\xf4\x8f\xbf\xbf\xf4\x90\x80\x80", "\xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80",
+         "\"\xf4\x8f\xbf\xbf\\u00f4\\u0090\\u0080\\u0080\"",
+         "\xf4\x8f\xbf\xbf\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
+         " [4 characters that XML cannot hold replaced by U+FFFD]"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(Visible(c.text), c.terminal) << c.text;
@@ -36,6 +44,21 @@ TEST(EscapeTest, EachReaderGetsItsOwnEscapes)
         EXPECT_EQ(XmlText(c.text), c.xml) << c.text;
         EXPECT_TRUE(IsOneJsonObject("{\"s\": " + c.json + "}\n")) << c.json;
     }
+}
+
+// Both tools' errors on standard error go through this one line.
+TEST(EscapeTest, AnErrorLineIsOneLineWithNothingATerminalObeys)
+{
+    const struct {
+        const char *tool, *message, *line;
+    } cases[] = {
+        {"check", "plain \xc3\xa9", "check: plain \xc3\xa9\n"},
+        {"survey", "the file Z:\\a\x1b[31m\xc2\x9b.txt", "survey: the file Z:\\a\\x1b[31m\\x9b.txt\n"},
+        {"check", "two\nlines\r", "check: two\\x0alines\\x0d\n"},
+        {"survey", "\xff", "survey: \\xff\n"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ErrorLine(c.tool, c.message), c.line) << c.message;
 }
 
 TEST(EscapeTest, TheStrictJsonReaderRefusesWhatJsonDoesNotHave)
@@ -95,6 +118,53 @@ TEST(CommandLineTest, NumbersAreWholeAndWithinTheirBounds)
     EXPECT_TRUE(ReadWholeNumber("0", 0, 255, &value) && value == 0) << value;
     for (const char *wrong : {"", "256", "-1", "1.0", "7 "})
         EXPECT_FALSE(ReadWholeNumber(wrong, 0, 255, &value)) << wrong;
+}
+
+// A device or a pipe cannot be replaced; everything else is replaced whole.
+TEST(FilesTest, OnlyWhatIsNoFileOnDiskIsWrittenInPlace)
+{
+    const struct {
+        bool exists;
+        DWORD type;
+        WriteWay way;
+    } cases[] = {
+        {false, FILE_TYPE_UNKNOWN, WRITE_BESIDE_THEN_RENAME}, {true, FILE_TYPE_DISK, WRITE_BESIDE_THEN_RENAME},
+        {true, FILE_TYPE_CHAR, WRITE_IN_PLACE},               {true, FILE_TYPE_PIPE, WRITE_IN_PLACE},
+        {true, FILE_TYPE_UNKNOWN, WRITE_IN_PLACE},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(WayToWrite(c.exists, c.type), c.way) << c.exists << " " << c.type;
+}
+
+// A file is replaced whole; one that cannot be written leaves nothing at
+// its path, neither a part nor an earlier file; a device stays a device.
+TEST(FilesTest, AReportFileIsWholeOrNotThere)
+{
+    std::string folder = BesideThisProgram("written"), file = folder + "\\report.json";
+    std::string error;
+    ASSERT_TRUE(::WriteWholeFile(Wide(file), "first\n", &error)) << error;
+    ASSERT_TRUE(::WriteWholeFile(Wide(file), "second\n", &error)) << error;
+    EXPECT_EQ(ReadWholeFile(file), "second\n");
+    // A folder where the file should be: nothing can take its place.
+    std::string blocked = folder + "\\blocked";
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr));
+    EXPECT_FALSE(::WriteWholeFile(Wide(blocked), "third\n", &error));
+    EXPECT_NE(error.find("could not take the place of the old one"), std::string::npos) << error;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.partial").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    // The full device refuses the text, and is still the device after.
+    EXPECT_FALSE(::WriteWholeFile(L"Z:\\dev\\full", "text", &error));
+    EXPECT_NE(error.find("error 112"), std::string::npos) << error;
+    HANDLE device = CreateFileW(L"Z:\\dev\\full", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(GetFileType(device), (DWORD)FILE_TYPE_CHAR);
+    CloseHandle(device);
+    RemoveDirectoryA(blocked.c_str());
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 } // namespace

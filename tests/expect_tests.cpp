@@ -1,6 +1,7 @@
 // Known results: an expectation against each verdict, the exit status they
 // give, the --expect lists and the expectations file, and the shipped file.
 #include "outside/expect.h"
+#include "outside/expectfile.h"
 #include "survey/survey.h"
 
 #include <gtest/gtest.h>
@@ -147,6 +148,27 @@ TEST(ExpectTest, EachProgramTakesItsOwnKeysFromAListOrTheFirstMatchingLine)
               (Expectations{{"font", "released_late"}, {"popup_menu", "taken"}}));
     lines.pop_back();
     EXPECT_EQ(LineFor(lines, "10.0"), nullptr);
+}
+
+// A file of 1 MiB is read; one byte more is refused as too large, which
+// is not a path that could not be read.
+TEST(ExpectFileTest, AFileOverOneMebibyteIsTooLargeNotUnreadable)
+{
+    const std::string LINE = "* open=held\n", TOO_LARGE = "is larger than 1048576 bytes (1 MiB)";
+    for (size_t size : {size_t(1) << 20, (size_t(1) << 20) + 1}) {
+        std::string text = "#" + std::string(size - 1 - LINE.size() - 1, ' ') + "\n" + LINE;
+        const char *path = "expectations-of-a-size.txt";
+        std::ofstream(path, std::ios::binary) << text;
+        Expectations expectations;
+        std::string error;
+        bool loaded = LoadExpectations(L"expectations-of-a-size.txt", "8.0", CHECK_VOCABULARY, {},
+                                       &expectations, &error);
+        EXPECT_EQ(loaded, size == size_t(1) << 20) << size << ": " << error;
+        EXPECT_EQ(error.find(TOO_LARGE) != std::string::npos, !loaded) << error;
+        EXPECT_EQ(error.find("could not be read"), std::string::npos) << error;
+        EXPECT_EQ(expectations, loaded ? (Expectations{{"open", "held"}}) : Expectations()) << size;
+        remove(path);
+    }
 }
 
 TEST(GlobTest, StarIsAnyTextAndQuestionMarkAnyOneCharacter)

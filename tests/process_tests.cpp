@@ -7,6 +7,7 @@
 #include "outside/text.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <regex>
 #include <string>
 
@@ -126,7 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"no_such.exe", 2, "\"error\": \"there is no program at"},
         Failure{"not_a_program.exe", 2, "not_a_program.exe could not be started: "},
         Failure{"never_shows.exe", 2, "\"error\": \"the program showed no window within 2.0 s"},
-        Failure{"exits_at_once.exe", 2, "\"error\": \"the program ended by itself with exit code 3 before"},
+        // Its exit code is its own; its memory was never measured.
+        Failure{"exits_at_once.exe", 2,
+                "\"error\": \"the program ended by itself with exit code 3 before[^\"]*\", \"exitCode\": 3, "
+                "\"seconds\": [0-9.]+, \"peakMemoryKiB\": null"},
         Failure{"crashes.exe", 2, "\"error\": \"the program crashed before showing its main window: code 0xc0000005"},
         Failure{"prints.exe", 2, "\"error\": \"the program ended by itself with exit code 4 before"},
         Failure{"hangs_with_dialog.exe", 2, "\"error\": \"the program stopped answering with its dialog \\\\\"Hangs\\\\\" open"},
@@ -137,7 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"dialog_stays_open.exe", 2,
                 "the program stopped answering with its dialog \"Open\\\\x0aok 3 - injected.*\" open; it was ended",
                 nullptr, HOSTILE_TITLE},
-        Failure{"slow_to_close.exe", 2, "did not end within [0-9.]+ s after WM_CLOSE", "TEST", "closing"},
+        // Ended by the checker, it has no exit code of its own to give.
+        Failure{"slow_to_close.exe", 2, "did not end within [0-9.]+ s after WM_CLOSE[^\"]*\", \"exitCode\": null",
+                "TEST", "closing"},
         Failure{"leaves_child.exe", 0, "\"error\": null"}));
 
 // Two programs of the same class and title at once: the checker reads its own.
@@ -222,8 +228,10 @@ TEST(CheckerProcessTest, ThePictureIsTheProgramsWindow)
 // survey speaks the same dialect.
 TEST(CheckerProcessTest, WrongArgumentIsNamedAndStillAnsweredInJson)
 {
+    std::string large = BesideThisProgram("too_large.txt");
+    WriteWholeFile(large, "* open=held\n" + std::string(1 << 20, '#'));
     const struct {
-        const char *tool, *arguments, *said;
+        std::string tool, arguments, said;
     } wrongs[] = {
         {"check", "--timeout", "--timeout"}, {"check", "--timeout 0", "--timeout"},
         {"check", "--timeout 5abc", "5abc"}, {"check", "--timeout 86400.001", "86400.001"},
@@ -233,23 +241,78 @@ TEST(CheckerProcessTest, WrongArgumentIsNamedAndStillAnsweredInJson)
         {"check", "a.exe b.exe", "b.exe"}, {"check", "--quiet=1", "--quiet"},
         {"check", "--expect open=HELD", "--expect: \\\"open=HELD\\\": the check's verdicts are"},
         {"check", "--expect-file Z:\\no\\such.txt", "such.txt could not be read; check its path"},
+        {"check", "--expect-file " + Quoted(large), "too_large.txt is larger than 1048576 bytes (1 MiB)"},
+        {"survey", "--expect-file " + Quoted(large), "too_large.txt is larger than 1048576 bytes (1 MiB)"},
         {"survey", "--timeout=3600.5", "3600.5"},
         {"survey", "--expect popup_menu=grabbed", "--expect: \\\"popup_menu=grabbed\\\": the survey's"}};
     for (const auto &wrong : wrongs) {
-        Outcome outcome = RunTool(std::string(wrong.tool) + ".exe", std::string("--json ") + wrong.arguments);
+        Outcome outcome = RunTool(wrong.tool + ".exe", "--json " + wrong.arguments);
         EXPECT_EQ(outcome.status, 2u) << wrong.arguments;
         EXPECT_TRUE(IsOneJsonObject(outcome.out)) << wrong.arguments << ": " << outcome.out;
         EXPECT_EQ(JsonField(outcome.out, "\"status\": ([0-9]+)"), "2") << outcome.out;
         EXPECT_NE(JsonError(outcome.out).find(wrong.said),
                   std::string::npos) << outcome.out;
-        EXPECT_NE(outcome.err.find("\nusage: " + std::string(wrong.tool)), std::string::npos) << outcome.err;
+        EXPECT_NE(outcome.err.find("\nusage: " + wrong.tool), std::string::npos) << outcome.err;
     }
+    DeleteFileA(large.c_str());
     for (const char *tool : {"check", "survey"}) {
         Outcome help = RunTool(tool + std::string(".exe"), "/?");
         EXPECT_EQ(help.status, 0u);
         EXPECT_EQ(help.out.find("usage: "), 0u) << tool;
         EXPECT_EQ(RunTool(tool + std::string(".exe"), "--version").out.find(tool + std::string(" 2.")), 0u);
     }
+}
+
+// Text from the command line reaches standard error as it reaches a
+// terminal from either tool: one line, with nothing a terminal obeys.
+TEST(CheckerProcessTest, BothToolsEscapeTheirErrorsAlike)
+{
+    std::string path = "Z:\\no\\\x1b]0;owned\x07\x1b[31m\xc2\x9b.txt";
+    std::string said = ": the expectations file Z:\\no\\\\x1b]0;owned\\x07\\x1b[31m\\x9b.txt could not be read; "
+                       "check its path\nusage: ";
+    for (std::string tool : {"check", "survey"}) {
+        Outcome outcome = RunTool(tool + ".exe", "--expect-file " + Quoted(path));
+        EXPECT_EQ(outcome.status, 2u) << tool;
+        EXPECT_EQ(outcome.err.find(tool + said), 0u) << outcome.err;
+        EXPECT_EQ(outcome.err.find_first_of("\x1b\x07\xc2"), std::string::npos) << outcome.err;
+    }
+}
+
+// Standard output on a full disk: the run is not judged, standard error
+// names the stream, and the report files of the run say the same; nothing
+// half-written is left beside them. The survey's output alike.
+TEST(CheckerProcessTest, AReportThatCannotBeWrittenIsTheRunsErrorInEveryReport)
+{
+    HANDLE full = CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(full, INVALID_HANDLE_VALUE);
+    std::string folder = BesideThisProgram("reports"), tap = folder + "\\run.tap", junit = folder + "\\run.xml";
+    const std::string NAMED = "the report could not be written to standard output: writing it failed: error 112";
+    WriteWholeFile(BesideThisProgram("shows_log.case"), "0\n" + BOTH_RELEASED);
+    Outcome outcome = RunTool("check.exe",
+                              "--json --probe font --unjudged-status 9 --tap " + Quoted(tap) + " --junit " +
+                                  Quoted(junit) + " " + Quoted(BesideThisProgram("shows_log.exe")),
+                              60000, nullptr, full);
+    DeleteFileA(BesideThisProgram("shows_log.case").c_str());
+    EXPECT_EQ(outcome.status, 9u) << outcome.err;
+    EXPECT_EQ(outcome.err.find("check: " + NAMED), 0u) << outcome.err;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    EXPECT_NE(ReadWholeFile(tap).find("# error: " + NAMED), std::string::npos) << ReadWholeFile(tap);
+    EXPECT_NE(ReadWholeFile(junit).find("<error type=\"run_error\" message=\"" + NAMED), std::string::npos)
+        << ReadWholeFile(junit);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.partial").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    DeleteFileA(tap.c_str());
+    DeleteFileA(junit.c_str());
+    RemoveDirectoryA(folder.c_str());
+
+    Outcome survey = RunTool("survey.exe", "--json --only dialog", 60000, nullptr, full);
+    EXPECT_EQ(survey.status, 2u) << survey.err;
+    EXPECT_EQ(survey.err.find("survey: " + NAMED), 0u) << survey.err;
+    CloseHandle(full);
 }
 
 // The survey's status through the process: only --strict counts a late
@@ -266,9 +329,11 @@ TEST(CheckerProcessTest, TheSurveysStrictStatusCountsALateRelease)
 
 // Copies of a program that ends at once: marked for either machine, so
 // that the bitness comes from the file before the platform refuses one;
-// in a folder named beyond the system's code page; and beyond 260
-// characters, where the platform may not start it, and the error says
-// why. The Windows version is the one the platform gives this test too.
+// in a folder named beyond the system's code page; and at full paths
+// beyond 260 characters, where the platform may not start it and the
+// error says why, up to the length past which the platform would crash
+// inside itself and the checker refuses it instead. The Windows version
+// is the one the platform gives this test too.
 TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvenance)
 {
     RTL_OSVERSIONINFOW version = {};
@@ -280,34 +345,54 @@ TEST(CheckerProcessTest, ProgramFilesAnywhereAreStartedOrRefusedWithTheirProvena
                           std::to_string(version.dwMinorVersion) + "." + std::to_string(version.dwBuildNumber);
     // Paths beyond 260 characters only in their extended form.
     auto extended = [](const std::string &path) { return "\\\\?\\" + path; };
+    std::vector<std::string> folders;
+    auto makeFolder = [&](const std::string &path) {
+        CreateDirectoryW(Wide(extended(path)).c_str(), nullptr);
+        folders.push_back(path);
+    };
+    // A name in folders made for it, at a full path of this many characters.
+    auto atLength = [&](size_t length, const std::string &name) {
+        std::string path = BesideThisProgram("long");
+        makeFolder(path);
+        while (path.size() + 1 + name.size() < length) {
+            size_t room = length - name.size() - path.size() - 2;
+            makeFolder(path += "\\" + std::string(room > 200 ? 150 : room, 'l'));
+        }
+        return path + "\\" + name;
+    };
     std::string program = ReadWholeFile(BesideThisProgram("exits_at_once.exe")), marked32 = program, marked64 = program;
     ASSERT_GT(program.size(), 0x100u);
     size_t machine = *(const DWORD *)&program[0x3c] + 4;
     marked32.replace(machine, 2, "\x4c\x01", 2);
     marked64.replace(machine, 2, "\x64\x86", 2);
     std::string folder = BesideThisProgram("\xe6\xa4\x9c\xe6\x9f\xbb \xd0\xbf\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0");
-    std::string deep = folder + "\\" + std::string(250, 'd'), native = std::to_string(sizeof(void *) * 8);
-    CreateDirectoryW(Wide(folder).c_str(), nullptr);
-    CreateDirectoryW(Wide(extended(deep)).c_str(), nullptr);
+    std::string native = std::to_string(sizeof(void *) * 8);
+    makeFolder(folder);
+    const std::string STARTED_OR_NOT = "with exit code 3|could not be started: .*move it to a shorter one",
+                      REFUSED = "path is [0-9]+ characters long in full, more than the 1023 .*move it to a shorter path";
     const struct {
         std::string path, content, bits, said;
     } copies[] = {
         {BesideThisProgram("marked32.exe"), marked32, "32", "with exit code 3|could not be started"},
         {BesideThisProgram("marked64.exe"), marked64, "64", "with exit code 3|could not be started"},
         {folder + "\\exits_at_once.exe", program, native, "with exit code 3"},
-        {deep + "\\exits_at_once.exe", program, native, "with exit code 3|could not be started: .*move it to a shorter one"}};
+        {atLength(1023, "a.exe"), program, native, STARTED_OR_NOT},
+        {atLength(1024, "b.exe"), program, native, "path is 1024 characters long in full, more than the 1023"},
+        {atLength(1041, "c.exe"), program, native, REFUSED},
+        {atLength(1042, "d.exe"), program, native, REFUSED},
+        {atLength(4000, "e.exe"), program, native, "path is 4000 characters long in full"}};
     for (const auto &copy : copies) {
         WriteWholeFile(extended(copy.path), copy.content);
         Outcome outcome = RunChecker("--json --timeout 2 " + Quoted(copy.path), 30000);
-        EXPECT_EQ(outcome.status, 2u);
-        EXPECT_TRUE(IsOneJsonObject(outcome.out)) << outcome.out;
+        EXPECT_EQ(outcome.status, 2u) << copy.path.size();
+        EXPECT_TRUE(IsOneJsonObject(outcome.out)) << copy.path.size() << ": " << outcome.out;
         EXPECT_TRUE(std::regex_search(JsonError(outcome.out), std::regex(copy.said))) << outcome.out;
         EXPECT_EQ(JsonField(outcome.out, "\"bitness\": ([0-9]+)"), copy.bits) << outcome.out;
         EXPECT_EQ(JsonField(outcome.out, "\"windowsVersion\": \"([^\"]*)\""), windows);
         DeleteFileW(Wide(extended(copy.path)).c_str());
     }
-    RemoveDirectoryW(Wide(extended(deep)).c_str());
-    RemoveDirectoryW(Wide(folder).c_str());
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        RemoveDirectoryW(Wide(extended(*folder)).c_str());
 }
 
 } // namespace

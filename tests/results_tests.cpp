@@ -67,4 +67,16 @@ TEST(ResultsTest, StatusAndCiFormatsFollowTheExpectations)
     }
 }
 
+// Past 1023 characters this platform crashes inside CreateProcessW, even
+// on a short form of the path: the checker does not get that far.
+TEST(StartTest, AProgramIsStartedOnlyFromAPathThePlatformTakes)
+{
+    const struct {
+        size_t length;
+        bool startable;
+    } cases[] = {{1, true}, {260, true}, {1023, true}, {1024, false}, {1041, false}, {1042, false}, {32767, false}};
+    for (const auto &c : cases)
+        EXPECT_EQ(StartableLength(c.length), c.startable) << c.length;
+}
+
 } // namespace

@@ -100,7 +100,7 @@ TEST_F(SurveyTest, EachCheckpointRecordsWhoHoldsTheCaptureThenAndTheGuardEndsASt
     };
     for (const auto &c : cases) {
         g_forced = c.forced;
-        Row row = RunBracket({"test_dialog", TestDialog}, c.limitMs);
+        Row row = RunBracket({"test_dialog", TestDialog, "Test dialog"}, c.limitMs);
         EXPECT_EQ(Cells(row), c.cells);
         EXPECT_EQ(row.guarded, !c.forced.loopSignals) << c.cells;
         ExpectNothingLeft(c.cells);
@@ -144,6 +144,42 @@ TEST_F(SurveyTest, AMenuAfterAFileDialogIsNotCancelledByTheDialogsLeftovers)
     EXPECT_EQ(Cells(RunBracket(*FindKind("popup_menu"), 5000)), "holder|other #32768|nobody|taken");
 }
 
+// The landmarks in order, the release in its place: "WM_INITDIALOG #1,
+// [cancel_mode], WM_SHOWWINDOW #1".
+std::string Sequence(const Timeline &t)
+{
+    std::string text, release = "[" + std::string(ReleaseCauseName(t.release.cause)) +
+                                (t.release.className.empty() ? "" : " " + t.release.className) + "]";
+    bool placed = t.release.cause >= RELEASE_AFTER;
+    for (const Landmark &landmark : t.landmarks) {
+        if (!placed && landmark.at > t.release.by)
+            text += release + ", ", placed = true;
+        std::string name = LandmarkName(landmark);
+        text += name.substr(0, name.find(' ')) + " #" + std::to_string(landmark.ordinal) + ", ";
+    }
+    return placed ? text : text + release;
+}
+
+// On the platform as it is: when and how each kind loses the capture.
+TEST_F(SurveyTest, TheTimelineSaysWhenAndHowTheHolderLosesTheCapture)
+{
+    const struct {
+        const char *kind, *around;
+    } cases[] = {
+        {"open_explorer", "WM_NOTIFY #3, [cancel_mode], WM_SHOWWINDOW #1, "},
+        {"font", "WM_INITDIALOG #1, [cancel_mode], "},
+        {"popup_menu", "[taken #32768]"},
+    };
+    for (const auto &c : cases) {
+        Row row = RunBracket(*FindKind(c.kind), 20000, true);
+        const Timeline &t = row.timeline;
+        ASSERT_TRUE(t.recorded) << c.kind << ": " << t.error;
+        EXPECT_EQ(t.dropped, 0u) << c.kind;
+        EXPECT_NE(Sequence(t).find(c.around), std::string::npos) << c.kind << ": " << Sequence(t) << "\n" << t.sentence;
+        ExpectNothingLeft(c.kind);
+    }
+}
+
 TEST(SurveyOutputTest, JsonHasOneEntryPerKindWithNullsForWhatWasNotSeen)
 {
     Row taken, refused;
@@ -158,11 +194,11 @@ TEST(SurveyOutputTest, JsonHasOneEntryPerKindWithNullsForWhatWasNotSeen)
               "\"after\": {\"holder\": \"nobody\", \"class\": null}, \"verdict\": \"taken\", "
               "\"error\": null, \"box\": null, \"guarded\": false, \"expected\": \"released\", "
               "\"matches\": false, \"change\": \"regression\", "
-              "\"note\": \"regression: expected released, got TAKEN\"}, "
+              "\"note\": \"regression: expected released, got TAKEN\", \"timeline\": null}, "
               "{\"kind\": \"page_setup\", \"init\": null, \"running\": null, \"after\": null, "
               "\"verdict\": \"not_shown\", \"error\": \"00001008\", \"box\": \"Error\", "
               "\"guarded\": false, \"expected\": null, \"matches\": null, \"change\": null, "
-              "\"note\": null}]}");
+              "\"note\": null, \"timeline\": null}]}");
     // The table says a difference in full after the verdict, a match briefly.
     Row matched = refused;
     matched.expected = "not_shown", matched.comparison = Compare("not_shown", "not_shown", OUTCOME_PASSED);

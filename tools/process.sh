@@ -12,26 +12,31 @@ TICKER_PID=""
 # run_child COMMAND...: COMMAND in the background, waited for, so that the
 # script's traps act at once. A program gets the TERM signal when the
 # script dies; timeout passes it on to the whole process group it makes.
-# With TICKING set, a ticker watches the step (see run_stoppable).
-run_child() {
+run_child() { child_with_ticker "" "$@"; }
+
+# run_stoppable COMMAND...: run_child, with a line every 10 s while it runs.
+run_stoppable() {
+    local status=0
+    child_with_ticker yes "$@" || status=$?
+    stop_ticker
+    return $status
+}
+
+# child_with_ticker TICKER COMMAND...: run_child, watched by a ticker when
+# TICKER is yes (see start_ticker).
+child_with_ticker() {
+    local ticker=$1
+    shift
     if [ "$(type -t "$1")" = file ]; then
         setpriv --pdeathsig TERM "$@" {TICK_FD}>&- &
     else
         "$@" {TICK_FD}>&- &
     fi
     CHILD=$!
-    [ -z "${TICKING:-}" ] || start_ticker "$CHILD"
+    [ -z "$ticker" ] || start_ticker "$CHILD"
     local status=0
     wait "$CHILD" || status=$?
     CHILD=""
-    return $status
-}
-
-# run_stoppable COMMAND...: run_child, with a line every 10 s while it runs.
-run_stoppable() {
-    local status=0
-    TICKING=1 run_child "$@" || status=$?
-    stop_ticker
     return $status
 }
 

@@ -15,7 +15,8 @@ start_run flock "$(lock_file "$folder")" sh -c "echo held; $holder"
 holder_pid=$RUN_PID
 wait_for "$WORK/out" held 60
 second 3 60 "$WORK/p" --no-wait
-expect_said "error: locking the build folder failed: another run (process $holder_pid: flock $(lock_file "$folder") sh -c echo held; $holder) is using $folder"
+expect_said "error: locking the build folder failed: another run (process $holder_pid: flock $(lock_file "$folder") sh -c echo held;"
+expect_said ") is using $folder"
 start_run "$ROOT/tools/run.sh" --build "$folder" --prefix "$WORK/p" --wine "$WORK/none" 8>&- 9>&-
 wait_for "$WORK/err" "waiting for another run (process $holder_pid: flock" 60
 touch "$WORK/release"
