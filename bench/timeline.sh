@@ -35,7 +35,7 @@ timed() {
     local row=$1 start status=0
     shift
     start=$(now_ms)
-    run_child timeout -k 5 120 "$@" >"$results/out" 2>"$results/err" 9>&- || status=$?
+    run_child timeout -k 5 120 "$@" >"$results/out" 2>"$results/err" 8<&- 9>&- || status=$?
     echo $(($(now_ms) - start)) >>"$results/$row"
     [ "$status" = 0 ] || [ "$status" = 1 ] ||
         step_failed "timing the survey ($row)" "it ended with status $status: $(tail -n 3 "$results/err")"

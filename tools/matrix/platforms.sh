@@ -28,16 +28,16 @@ version_label() {
     esac
 }
 
-# The build folder's lock (descriptor 9) stays with this script, not with
+# The locks (descriptors 8 and 9) stay with this script, not with
 # a server that outlives a command. Bounded as in_root is; a program that
 # waits for input gets none.
 on_version() {
     local version=$1
     shift
     if [ "$version" = host ]; then
-        bounded "$@" 9>&- </dev/null
+        bounded "$@" 8<&- 9>&- </dev/null
     else
-        in_root "$version" "$@" 9>&- </dev/null
+        in_root "$version" "$@" 8<&- 9>&- </dev/null
     fi
 }
 
