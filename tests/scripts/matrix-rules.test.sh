@@ -114,6 +114,8 @@ done <<'TABLE'
 .probe = "font" | .openFile.verdict = "not_judged"@verdict
 .chooseFont = {verdict: "not_judged", reason: "no window"} | .error = "it crashed"@Font dialog not judged (no window); it crashed
 del(.openFile)@Open dialog ?
+.status = 2 | .error = "TEST.exe ended with exit code 3"@its run failed: TEST.exe ended with exit code 3
+.error = ""@verdict
 .openFile.verdict = "HELD"@Open dialog ?
 .checker = ""@its report names no checker
 del(.checker)@its report names no checker

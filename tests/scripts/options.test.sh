@@ -9,13 +9,13 @@ for script in tools/run.sh tools/test.sh bench/run.sh tools/matrix.sh; do
     expect_said "usage: $script"
 done
 expect_run 2 10 "$ROOT/tools/run.sh" --prefix=
+expect_said "tools/run.sh: --prefix needs a value"
 # A script's own check of its command line stops at a command that fails,
 # as the rest of the script would.
 printf '%s\n' 'set -euo pipefail' 'USAGE="usage: own"' 'check_own_options() { false; echo "went on"; }' \
     "source $(printf %q "$ROOT/tools/script.sh")" >"$WORK/own.sh"
 expect_run 3 10 bash "$WORK/own.sh" --build "$BUILD" --no-wait
 ! grep -q "went on" "$WORK/out" || fail "a check of the command line went on after a command failed"
-expect_said "tools/run.sh: --prefix needs a value"
 number=399
 while [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
 DISPLAY=":$number" expect_run 3 120 "$ROOT/tools/run.sh" --build "$BUILD" --64

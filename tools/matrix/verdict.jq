@@ -21,8 +21,11 @@ def check_fault:
            | ($report[$member] | if type == "object" then . else {} end) as $probe
            | select($probe.verdict != "released" and $probe.verdict != "held")
            | "\($title) \($probe.verdict | verdict_text)" + (if $probe.reason | named then " (\($probe.reason))" else "" end)]
-        | if length == 0 then null
-          else join(", ") + (if $report.error | named then "; \($report.error)" else "" end) end
+        | if length > 0 then join(", ") + (if $report.error | named then "; \($report.error)" else "" end)
+          # A run that failed (TEST.exe's exit code, say) measured nothing
+          # to be trusted, whatever its verdicts.
+          elif $report.error | named then "its run failed: \($report.error)"
+          else null end
     end;
 
 # survey_fault: the same for the survey's report: every kind judged.
