@@ -18,6 +18,17 @@ statuses=(0 0 "0|1")
 # They build in the clone's own folder: only a run that uses it may run them.
 [ "$BUILD" = "$ROOT/build" ] ||
     skip_row "they build in the clone's build folder, and this run uses another" "the README's commands" || exit 0
+# What the commands write in the clone (the gate's reports) is theirs, not
+# the user's: it goes again once they have run.
+made_here() { git -C "$ROOT" ls-files --others --exclude-standard 2>/dev/null | sort; }
+made_before=$(made_here)
+remove_made() {
+    local f
+    while read -r f; do
+        [ -z "$f" ] || rm -f -- "$ROOT/$f" || true
+    done < <(comm -13 <(printf '%s\n' "$made_before") <(made_here))
+}
+trap 'stop_child; stop_run; rm -rf "$WORK"; remove_made || true' EXIT
 for i in "${!blocks[@]}"; do
     (cd "$ROOT" && expect_run "${statuses[i]}" 1800 bash -c "${blocks[i]}")
     cp "$WORK/out" "$WORK/out.$i"
