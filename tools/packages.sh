@@ -2,9 +2,12 @@
 
 # jq: the matrix (and its test) reads the checker's JSON.
 BUILD_PACKAGES="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest jq"
-# x11-utils checks that the display answers; libxml2-utils, junitparser and
-# perl's prove read the JUnit and TAP files in the tests, as CI would.
-DISPLAY_PACKAGES="xvfb x11-utils libxml2-utils python3-junitparser perl"
+# x11-utils checks that the display answers; libxml2-utils and perl's prove
+# read the JUnit and TAP files in the tests.
+DISPLAY_PACKAGES="xvfb x11-utils libxml2-utils perl"
+# What only the tests need, which test.sh alone installs: a CI's JUnit
+# reader, a browser for the matrix's page, and rsync for the CI engine's run.
+TEST_PACKAGES="python3-junitparser chromium imagemagick rsync"
 # Debian 12's platform; its 32-bit side is the i386 package.
 PLATFORM_PACKAGES="wine wine64 wine32:i386"
 

@@ -113,6 +113,7 @@ script_failure() {
     fi
 }
 
+BUILD_PACKAGES="$BUILD_PACKAGES $TEST_PACKAGES"
 install_missing
 choose_platform
 for target in i686 x86_64; do build_target "$target"; done
