@@ -45,7 +45,9 @@ child_with_ticker() {
 # step with everything below it: a step that is a shell function (a build)
 # would otherwise live on, and hold the locks.
 start_ticker() {
-    setpriv --pdeathsig TERM bash -c "$TICKER" ticker "$BASHPID" "${STEP:-the step}" "${QUIET:-}" "$1" \
+    # Read here: in the background command, BASHPID would be the ticker's.
+    local owner=$BASHPID
+    setpriv --pdeathsig TERM bash -c "$(declare -f descendants)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" \
         </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
     TICKER_PID=$!
 }
@@ -57,10 +59,10 @@ start_ticker() {
 # the script has died (stop_ticker ends it with KILL).
 # shellcheck disable=SC2016
 TICKER='
-below() { local c; for c in $(pgrep -P "$1"); do below "$c"; echo "$c"; done; }
+
 orphaned() {
     local pids
-    pids="$(below "$4") $4"
+    pids="$(descendants "$4") $4"
     kill -TERM $pids 2>/dev/null
     read -r -t 1 -u "$never" || true
     kill -KILL $pids 2>/dev/null

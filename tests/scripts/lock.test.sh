@@ -47,7 +47,7 @@ killed="$WORK/killed"
 start_run "$ROOT/tools/run.sh" --64 --build "$killed" --prefix "$WORK/prefix" --wine "$WORK/platform" 8>&- 9>&-
 wait_for "$WORK/err" "-- The CXX compiler identification" 600
 kill -KILL "$RUN_PID"
-RUN_PID=""
+killed_run=$RUN_PID RUN_PID=""
 in_folder() {
     local p
     for p in /proc/[0-9]*; do
@@ -60,5 +60,7 @@ for i in $(seq 40); do
     sleep 0.5
 done
 [ -z "$(in_folder)" ] || fail "20 s after kill -9, still running in the build folder: $(in_folder | head -n 3)"
+# Nor does its step's ticker live on, which watches it.
+! pgrep -f "ticker $killed_run " >/dev/null || fail "the killed run's ticker still runs: $(pgrep -af "ticker $killed_run " | cut -c1-100)"
 expect_run 3 30 "$ROOT/tools/run.sh" --build "$killed" --prefix "$WORK/p" --wine "$WORK/none" --no-wait 8>&- 9>&-
 expect_said "error: finding the platform failed"
