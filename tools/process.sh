@@ -25,19 +25,36 @@ run_stoppable() {
 # child_with_ticker TICKER COMMAND...: run_child, watched by a ticker when
 # TICKER is yes (see start_ticker).
 child_with_ticker() {
-    local ticker=$1
+    local ticker=$1 owner=$BASHPID gate
     shift
-    if [ "$(type -t "$1")" = file ]; then
-        setpriv --pdeathsig TERM "$@" {TICK_FD}>&- &
-    else
+    [ "$(type -t "$1")" != file ] || set -- setpriv --pdeathsig TERM "$@"
+    if [ -z "$ticker" ]; then
         "$@" {TICK_FD}>&- &
+        CHILD=$!
+    else
+        # The step waits until its ticker runs: a script killed in between
+        # would leave a step that nothing stops.
+        exec {gate}<> <(:)
+        { through_gate "$gate" "$owner" && exec {gate}>&- && "$@"; } {TICK_FD}>&- &
+        CHILD=$!
+        start_ticker "$CHILD" {gate}>&-
+        echo >&"$gate"
+        exec {gate}>&-
     fi
-    CHILD=$!
-    [ -z "$ticker" ] || start_ticker "$CHILD"
     local status=0
     wait "$CHILD" || status=$?
     CHILD=""
     return $status
+}
+
+# through_gate FD OWNER: once a line comes on FD; never if OWNER, the
+# script, dies first (then this step is no longer its child: a dead
+# script that nobody has waited for still answers kill -0).
+through_gate() {
+    local me=$BASHPID
+    until read -r -t 1 -u "$1" _; do
+        [ "$(ps -o ppid= -p "$me")" -eq "$2" ] 2>/dev/null || exit 143
+    done
 }
 
 # start_ticker PID: the ticker of the step PID. It says every 10 s that the
