@@ -25,9 +25,10 @@ run_stoppable() {
 # child_with_ticker TICKER COMMAND...: run_child, watched by a ticker when
 # TICKER is yes (see start_ticker).
 child_with_ticker() {
-    local ticker=$1 owner=$BASHPID gate
+    local ticker=$1 owner=$BASHPID gate run=""
     shift
-    [ "$(type -t "$1")" != file ] || set -- setpriv --pdeathsig TERM "$@"
+    # A program takes the step's place, so that the step is the program.
+    [ "$(type -t "$1")" != file ] || { set -- setpriv --pdeathsig TERM "$@"; run=exec; }
     if [ -z "$ticker" ]; then
         "$@" {TICK_FD}>&- &
         CHILD=$!
@@ -35,7 +36,7 @@ child_with_ticker() {
         # The step waits until its ticker runs: a script killed in between
         # would leave a step that nothing stops.
         exec {gate}<> <(:)
-        { through_gate "$gate" "$owner" && exec {gate}>&- && "$@"; } {TICK_FD}>&- &
+        { through_gate "$gate" "$owner" && exec {gate}>&- && $run "$@"; } {TICK_FD}>&- &
         CHILD=$!
         start_ticker "$CHILD" {gate}>&-
         echo >&"$gate"
