@@ -33,13 +33,12 @@ child_with_ticker() {
         "$@" {TICK_FD}>&- &
         CHILD=$!
     else
-        # The step waits until its ticker runs: a script killed in between
-        # would leave a step that nothing stops.
+        # The step waits until its ticker is ready to stop it: a script
+        # killed in between would leave a step that nothing stops.
         exec {gate}<> <(:)
         { through_gate "$gate" "$owner" && exec {gate}>&- && $run "$@"; } {TICK_FD}>&- &
         CHILD=$!
-        start_ticker "$CHILD" {gate}>&-
-        echo >&"$gate"
+        start_ticker "$CHILD" "$gate"
         exec {gate}>&-
     fi
     local status=0
@@ -49,23 +48,27 @@ child_with_ticker() {
 }
 
 # through_gate FD OWNER: once a line comes on FD; never if OWNER, the
-# script, dies first (then this step is no longer its child: a dead
-# script that nobody has waited for still answers kill -0).
+# script, dies first.
 through_gate() {
     local me=$BASHPID
     until read -r -t 1 -u "$1" _; do
-        [ "$(ps -o ppid= -p "$me")" -eq "$2" ] 2>/dev/null || exit 143
+        child_of "$me" "$2" || exit 143
     done
 }
 
-# start_ticker PID: the ticker of the step PID. It says every 10 s that the
-# step still runs, and when the script dies, even by kill -9, it stops the
-# step with everything below it: a step that is a shell function (a build)
-# would otherwise live on, and hold the locks.
+# child_of PID OWNER: whether OWNER is still PID's parent. A script that
+# died and that nobody has waited for still answers kill -0.
+child_of() { [ "$(ps -o ppid= -p "$1")" -eq "$2" ] 2>/dev/null; }
+
+# start_ticker PID GATE: the ticker of the step PID, which writes a line on
+# GATE once it is ready. It says every 10 s that the step still runs, and
+# when the script dies, even by kill -9, it stops the step with everything
+# below it: a step that is a shell function (a build) would otherwise live
+# on, and hold the locks.
 start_ticker() {
     # Read here: in the background command, BASHPID would be the ticker's.
     local owner=$BASHPID
-    setpriv --pdeathsig TERM bash -c "$(declare -f descendants)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" \
+    setpriv --pdeathsig TERM bash -c "$(declare -f descendants child_of)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" "$2" \
         </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
     TICKER_PID=$!
 }
@@ -77,24 +80,40 @@ start_ticker() {
 # the script has died (stop_ticker ends it with KILL).
 # shellcheck disable=SC2016
 TICKER='
+owner=$1 name=$2 quiet=$3 step=$4 gate=$5
 
+tree() {
+    local pid
+    for pid in "$@"; do
+        descendants "$pid"
+        echo "$pid"
+    done | sort -u
+}
+
+# Frozen first, so that none forks a process that the kill would miss.
 orphaned() {
-    local pids
-    pids="$(descendants "$4") $4"
+    local pids more
+    pids=$(tree "$step")
+    while kill -STOP $pids 2>/dev/null; more=$(tree $pids); [ "$more" != "$pids" ]; do
+        pids=$more
+    done
     kill -TERM $pids 2>/dev/null
+    kill -CONT $pids 2>/dev/null
     read -r -t 1 -u "$never" || true
-    kill -KILL $pids 2>/dev/null
+    kill -KILL $(tree $pids) 2>/dev/null
     exit 0
 }
 exec {never}<> <(:)
-trap "orphaned \"\$@\"" TERM
+trap orphaned TERM
+echo >&"$gate"
+eval "exec $gate>&-"
 seconds=0
-while kill -0 "$1" 2>/dev/null; do
+while child_of $$ "$owner"; do
     read -r -t 1 -u "$never" || true
     seconds=$((seconds + 1))
-    [ $((seconds % 10)) != 0 ] || [ -n "$3" ] || printf "%s\n" "... $2: still running after $seconds s" >&2
+    [ $((seconds % 10)) != 0 ] || [ -n "$quiet" ] || printf "%s\n" "... $name: still running after $seconds s" >&2
 done
-orphaned "$@"'
+orphaned'
 
 stop_ticker() {
     [ -n "$TICKER_PID" ] || return 0

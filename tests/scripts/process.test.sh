@@ -1,0 +1,43 @@
+# A script killed outright (kill -9, as a CI's time-out does) takes its
+# running step with it, whatever the moment: before the step starts, as it
+# starts, and while it forks. A step that a kill misses lives on and holds
+# the script's locks.
+source "$(dirname "$0")/helpers.sh"
+
+# The script's step is a shell function, as a build is, whose processes
+# are named by MARK so that only they are looked for.
+cat >"$WORK/script" <<EOF
+source "$ROOT/tools/process.sh"
+step() {
+    echo started >"\$1"
+    (exec -a "\$2" sleep 300) &
+    exec -a "\$2" sleep 300
+}
+run_stoppable step "\$@"
+EOF
+
+marked() { grep -laF "$1" /proc/[0-9]*/cmdline 2>/dev/null || true; }
+
+# killed_after MARK WAIT...: kills the script once WAIT (a command) ends,
+# then expects nothing marked within 15 s.
+killed_after() {
+    local mark=$1 i
+    shift
+    bash "$WORK/script" "$WORK/$mark.started" "$WORK/$mark" {TICK_FD}>&- 2>/dev/null &
+    RUN_PID=$!
+    "$@"
+    kill -KILL "$RUN_PID"
+    wait "$RUN_PID" 2>/dev/null || true
+    RUN_PID=""
+    for i in $(seq 150); do
+        [ -n "$(marked "$WORK/$mark")" ] || return 0
+        sleep 0.1
+    done
+    fail "killed after '$*': its step still runs 15 s later"
+}
+started() { timeout 60 sh -c 'until [ -s "$1" ]; do sleep 0.01; done' - "$1" || fail "the step did not start within 60 s"; }
+
+for n in 1 2 3 4 5 6 7 8; do
+    killed_after "at-once-$n" sleep "0.0$n"
+    killed_after "started-$n" started "$WORK/started-$n.started"
+done
