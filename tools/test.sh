@@ -10,12 +10,16 @@ and pick the suites' tests (for example: -- -R verdict_tests; a selection of
 no test fails); the script tests then do not run. The i686 suite is skipped
 only where the kernel cannot run 32-bit programs, and the last line says so.
   --junit-dir DIR  write the JUnit XML to DIR/TARGET/junit.xml instead
+  --scripts NAMES  run only these script tests (comma-separated, such as
+                   rules,lock for rules.test.sh and lock.test.sh), no suite
 Exit status: 0 all passed, 1 a test failed, or 2 and 3 below."
 TAKES_PASSED=1
 JUNIT_DIR=""
+SCRIPTS=""
 own_option() {
     case $1 in
         --junit-dir) [ $# -ge 2 ] && [ -n "$2" ] || usage_error "$1 needs a value"; JUNIT_DIR=$(realpath -m "$2") ;;
+        --scripts) [ $# -ge 2 ] && [ -n "$2" ] || usage_error "$1 needs a value"; SCRIPTS=$2 ;;
         *) return 1 ;;
     esac
     OWN_TAKES=2
@@ -67,7 +71,9 @@ run_script_tests() {
     progress "== script tests"
     local passed=0 failed=0 test name base log skips reason cases=() dir="$BUILD/scripts"
     mkdir -p "$dir"
-    for test in "$ROOT"/tests/scripts/*.test.sh; do
+    # Only this run's tests count their skipped rows.
+    rm -f "$dir"/*.skips
+    for test in $(chosen_script_tests); do
         name=${test#"$ROOT"/}
         base=$(basename "$test" .test.sh)
         log=$dir/$base.log skips=$dir/$base.skips
@@ -88,7 +94,7 @@ run_script_tests() {
             cases+=("$(junit_case "scripts.$base" "$row" skipped "$reason")")
         done <"$skips"
     done
-    ROWS_SKIPPED=$(cat "$dir"/*.skips | wc -l)
+    ROWS_SKIPPED=$(cat "$dir"/*.skips /dev/null | wc -l)
     write_junit scripts "$(junit_suite scripts "${cases[@]}" | junit_document scripts)"
     # The tests configured the targets for their stand-in platform; ctest
     # run by hand afterwards must find this run's platform again.
@@ -96,9 +102,21 @@ run_script_tests() {
         configured_for_platform "$target" || configure_target "$target"
     done
     local why
-    why=$(cut -f1 "$dir"/*.skips | sort -u | paste -sd ';' | sed 's/;/; /g')
+    why=$(cut -f1 "$dir"/*.skips /dev/null | sort -u | paste -sd ';' | sed 's/;/; /g')
     SCRIPTS_SUMMARY="scripts: $passed passed, $failed failed${why:+, $ROWS_SKIPPED rows skipped ($why)}"
     [ "$failed" = 0 ]
+}
+
+# chosen_script_tests: the files of the script tests this run runs.
+chosen_script_tests() {
+    local name
+    if [ -z "$SCRIPTS" ]; then
+        printf '%s\n' "$ROOT"/tests/scripts/*.test.sh
+        return 0
+    fi
+    for name in "${SCRIPT_NAMES[@]}"; do
+        echo "$ROOT/tests/scripts/$name.test.sh"
+    done
 }
 
 # script_failure NAME LOG: the reason a script test gave (its last line
@@ -113,6 +131,14 @@ script_failure() {
     fi
 }
 
+if [ -n "$SCRIPTS" ]; then
+    [ ${#PASSED[@]} = 0 ] || usage_error "--scripts runs no suite; give it or ctest's options, not both"
+    IFS=, read -ra SCRIPT_NAMES <<<"$SCRIPTS"
+    for name in "${SCRIPT_NAMES[@]}"; do
+        [[ $name =~ ^[a-z0-9-]+$ ]] && [ -f "$ROOT/tests/scripts/$name.test.sh" ] ||
+            usage_error "--scripts: there is no script test $name; there are $(cd "$ROOT/tests/scripts" && ls -- *.test.sh | sed 's/\.test\.sh$//' | paste -sd, | sed 's/,/, /g')"
+    done
+fi
 BUILD_PACKAGES="$BUILD_PACKAGES $TEST_PACKAGES"
 install_missing
 choose_platform
@@ -124,6 +150,7 @@ skipped=""
 for target in i686 x86_64; do
     # A CI reading the JUnit files must not find an earlier run's.
     rm -f "$JUNIT_DIR/$target/junit.xml"
+    [ -z "$SCRIPTS" ] || continue
     if [ "$target" = i686 ] && ! kernel_runs_32bit; then
         skipped="i686 suite skipped: $NO_32BIT"
         note "$skipped"
