@@ -32,6 +32,17 @@ TEST(EscapeTest, EachReaderGetsItsOwnEscapes)
          "\xef\xbf\xbd" "a" "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"
          "\xef\xbf\xbd [8 characters that XML cannot hold replaced by U+FFFD]"},
         {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80", "\"\xf0\x9f\x98\x80\"", "\xf0\x9f\x98\x80"},
+        // The last C0 control and the first character after it; the last C1
+        // control and the first character after it.
+        {"\x1f \xc2\x9f\xc2\xa0", "\\x1f \\x9f\xc2\xa0", "\"\\u001f \\u009f\xc2\xa0\"",
+         "\xef\xbf\xbd \xc2\x9f\xc2\xa0 [1 character that XML cannot hold replaced by U+FFFD]"},
+        // Around the surrogates: U+D7FF, the last surrogate, U+E000.
+        {"\xed\x9f\xbf\xed\xbf\xbf\xee\x80\x80", "\xed\x9f\xbf\\xed\\xbf\\xbf\xee\x80\x80",
+         "\"\xed\x9f\xbf\\u00ed\\u00bf\\u00bf\xee\x80\x80\"",
+         "\xed\x9f\xbf\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xee\x80\x80 [3 characters that XML cannot hold replaced by U+FFFD]"},
+        // The longest overlong form of three bytes, and the first true one.
+        {"\xe0\x9f\xbf\xe0\xa0\x80", "\\xe0\\x9f\\xbf\xe0\xa0\x80", "\"\\u00e0\\u009f\\u00bf\xe0\xa0\x80\"",
+         "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xe0\xa0\x80 [3 characters that XML cannot hold replaced by U+FFFD]"},
         // The highest code point there is, and the first past it.
         {"\xf4\x8f\xbf\xbf\xf4\x90\x80\x80", "\xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80",
          "\"\xf4\x8f\xbf\xbf\\u00f4\\u0090\\u0080\\u0080\"",
@@ -89,6 +100,9 @@ TEST(CommandLineTest, OneDialectForEveryTool)
         {{"--value", "bad", "--flag"}, PARSE_ERROR, "bad value", "flag;"},
         {{"--nope", "--flag", "-x"}, PARSE_ERROR, "unknown option --nope", "flag;"},
         {{"--help", "--nope"}, PARSE_ERROR, "unknown option --nope", ""},
+        // A value holds '=' (as --expect=open=held does) or looks like one.
+        {{"--value=open=held", "--file=x.txt", "y.json"}, PARSE_RUN, "", "value=open=held;file=x.txt;arg y.json;"},
+        {{"--flag", "/?", "x"}, PARSE_HELP, "", "flag;arg x;"},
     };
     for (const auto &c : cases) {
         std::string given, error, line = ::testing::PrintToString(c.args);

@@ -171,6 +171,35 @@ TEST(ExpectFileTest, AFileOverOneMebibyteIsTooLargeNotUnreadable)
     }
 }
 
+// The command line speaks last, key by key; a file with no line for the
+// platform's version is an error, not "nothing expected".
+TEST(ExpectFileTest, TheListOverridesTheFileAndAVersionWithoutALineIsRefused)
+{
+    const char *path = "expectations-of-lines.txt";
+    std::ofstream(path, std::ios::binary) << "5.0* open=released\n8.0* open=held font=held\n";
+    const struct {
+        const char *version;
+        Expectations list, want;
+        std::string error;
+    } cases[] = {
+        {"8.0", {}, {{"open", "held"}, {"font", "held"}}, ""},
+        {"8.0", {{"open", "released"}}, {{"open", "released"}, {"font", "held"}}, ""},
+        {"10.0", {{"open", "released"}}, {},
+         "expectations-of-lines.txt has no line for the platform's version \"10.0\"; add one that starts with a "
+         "pattern for it, such as 10.0*"},
+    };
+    for (const auto &c : cases) {
+        Expectations expectations;
+        std::string error;
+        EXPECT_EQ(LoadExpectations(L"expectations-of-lines.txt", c.version, CHECK_VOCABULARY, c.list, &expectations,
+                                   &error), c.error.empty()) << c.version;
+        EXPECT_EQ(error, c.error);
+        if (c.error.empty())
+            EXPECT_EQ(expectations, c.want) << c.version;
+    }
+    remove(path);
+}
+
 TEST(GlobTest, StarIsAnyTextAndQuestionMarkAnyOneCharacter)
 {
     const struct {

@@ -67,6 +67,33 @@ TEST(ResultsTest, StatusAndCiFormatsFollowTheExpectations)
     }
 }
 
+// What is not known is null, never a value a reader could take for a fact:
+// an exit code that was never seen is not 0, a holder that the log did not
+// name is not "".
+TEST(ResultsTest, TheJsonSaysNullForWhatIsNotKnown)
+{
+    const struct {
+        bool ended;
+        const char *holder, *exitCode, *holderJson;
+    } cases[] = {
+        {false, "", "\"exitCode\": null,", "\"holder\": null,"},
+        {true, "0001005e", "\"exitCode\": 0,", "\"holder\": \"0001005e\","},
+    };
+    for (const auto &c : cases) {
+        Judgement judgement = {{}, {H, c.holder, ""}, {R, "", ""}};
+        std::vector<ProbeResult> probes = ProbeResults(judgement, PROBE_BOTH, {});
+        Options options;
+        ::Run run;
+        run.ended = c.ended;
+        Report report = {options, run, {}, probes, {"Wine", "8.0", "", "6.1.7601"}, 1};
+        std::string json = JsonReport(report);
+        EXPECT_NE(json.find(c.exitCode), std::string::npos) << json;
+        EXPECT_NE(json.find("\"openFile\": {\"verdict\": \"held\", " + std::string(c.holderJson)), std::string::npos) << json;
+        EXPECT_NE(json.find("\"chooseFont\": {\"verdict\": \"released\", \"holder\": null,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"peakMemoryKiB\": null"), std::string::npos) << json;
+    }
+}
+
 // Past 1023 characters this platform crashes inside CreateProcessW, even
 // on a short form of the path: the checker does not get that far.
 TEST(StartTest, AProgramIsStartedOnlyFromAPathThePlatformTakes)

@@ -41,3 +41,25 @@ for n in 1 2 3 4 5 6 7 8; do
     killed_after "at-once-$n" sleep "0.0$n"
     killed_after "started-$n" started "$WORK/started-$n.started"
 done
+
+# The checker killed outright takes the program it runs with it, as the
+# process table shows: a program left behind would hold the display and
+# the prefix's server.
+mkdir "$WORK/contained"
+cp "$BUILD/x86_64/bin/never_shows.exe" "$WORK/contained/"
+"${ON_PLATFORM[@]}" "$BUILD/x86_64/bin/check.exe" --timeout 600 "$WORK/contained/never_shows.exe" >/dev/null 2>&1 {TICK_FD}>&- &
+RUN_PID=$!
+program() { pgrep -f "$(basename "$WORK").contained.never_shows\.exe" || true; }
+for i in $(seq 240); do
+    [ -z "$(program)" ] || break
+    sleep 0.5
+done
+[ -n "$(program)" ] || fail "the checker's program did not start within 120 s"
+kill -KILL "$RUN_PID"
+wait "$RUN_PID" 2>/dev/null || true
+RUN_PID=""
+for i in $(seq 60); do
+    [ -n "$(program)" ] || break
+    sleep 0.5
+done
+[ -z "$(program)" ] || fail "30 s after the checker was killed, its program still runs: $(program)"

@@ -82,7 +82,7 @@ done
 # Where the checker's JSON goes, as it reads its arguments.
 for case in ":none" "--json:stdout" "--json out.json:file out.json" "--json out.txt:stdout" "--json=out.txt:file out.txt" \
     "--json=a=b.json:file a=b.json" "--json outjson:stdout" "--json a.json --json:stdout" "--json --json=b:file b" "--junit x.json --json:stdout" \
-    "--expect --json:none" "-- --json=x.json:none" "--tap --json x.json --quiet:file x.json"; do
+    "--expect --json:none" "--expect-file a.json --json:stdout" "-- --json=x.json:none" "--tap --json x.json --quiet:file x.json"; do
     # shellcheck disable=SC2086
     expect_rule "${case##*:}" json_report_choice ${case%:*}
 done
