@@ -51,7 +51,7 @@ expect_text "shard 2 of 3 of 7 cells" "$(rule '[range(7)] | slice(2; 3) | join("
 
 # Fixed cells: three versions, a skipped 32-bit side, one cell without a
 # verdict, one version whose cells disagree.
-cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNNING:AFTER...; PLATFORM "-": skipped, "!": no verdict
+cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNNING:AFTER[:CAUSE:PHASE[:CLASS]]...; PLATFORM "-": skipped, "!": no verdict
     jq -cn --args '$ARGS.positional as [$version, $release, $bits, $config, $platform, $open, $font]
         | def holder: {holder: ., class: null};
         {version: $version, release: $release, bitness: ($bits | tonumber), config: $config, skipped: null, reason: null}
@@ -60,17 +60,20 @@ cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNN
           else {check: {checker: "2.0.0", platform: {name: "Wine", version: $platform, build: "wine-\($platform)"}, windowsVersion: "6.1.7601",
                         probe: "both", status: 1, seconds: 1.5, openFile: {verdict: $open}, chooseFont: {verdict: $font}},
                 survey: {survey: 1, platform: {name: "Wine", version: $platform}, kinds: [$ARGS.positional[7:][] | split(":") | {kind: .[0], verdict: .[1],
-                         init: (.[2] | holder), running: (.[3] | holder), after: (.[4] | holder)}]}, surveyReason: null} end
+                         init: (.[2] | holder), running: (.[3] | holder), after: (.[4] | holder)}
+                         + if length > 5 then {timeline: {sentence: "Title of \(.[0]): how", release: {cause: .[5], phase: .[6], class: .[7]}}} else {} end]},
+                surveyReason: null} end
         + {wallSeconds: 2.5}' "$@"
 }
 kept=held:holder:holder:holder late=released_late:holder:nobody:nobody free=released:nobody:nobody:nobody
+menu=$free:taken:init:#32768
 {
-    cell bullseye "Debian 11" 32 unmanaged 5.0.3 held held font:$kept message_box:$kept popup_menu:$free
-    cell bullseye "Debian 11" 64 unmanaged 5.0.3 held held font:$kept message_box:$kept popup_menu:$free
+    cell bullseye "Debian 11" 32 unmanaged 5.0.3 held held font:$kept:never:unknown message_box:$kept popup_menu:$menu
+    cell bullseye "Debian 11" 64 unmanaged 5.0.3 held held font:$kept:never:unknown message_box:$kept popup_menu:$menu
     cell host "Debian 12 (host)" 32 unmanaged - - -
-    cell host "Debian 12 (host)" 64 unmanaged 8.0 held released font:$late message_box:$late popup_menu:$free
-    cell trixie "Debian 13" 32 unmanaged 10.0 held released font:$late message_box:$free popup_menu:$free
-    cell trixie "Debian 13" 64 win10 10.0 held released font:$late message_box:$late popup_menu:$free
+    cell host "Debian 12 (host)" 64 unmanaged 8.0 held released font:$late:cancel_mode:init message_box:$late popup_menu:$menu
+    cell trixie "Debian 13" 32 unmanaged 10.0 held released font:$late:cancel_mode:init message_box:$free popup_menu:$menu
+    cell trixie "Debian 13" 64 win10 10.0 held released font:$late:capture_changed:running message_box:$late popup_menu:$menu
     cell sid "Debian unstable" 32 unmanaged - - -
     cell sid "Debian unstable" 64 unmanaged ! - -
 } >"$WORK/cells.json"
@@ -95,7 +98,9 @@ expect_text "what changed" "$(report changes <"$WORK/cells.json")" \
 'Font dialog: HELD on Debian 11 (5.0.3) → released on Debian 12 (host, 8.0)
 survey font: held on Debian 11 (5.0.3) → released_late on Debian 12 (host, 8.0)
 survey message_box: held on Debian 11 (5.0.3) → released_late on Debian 12 (host, 8.0)
-survey message_box: released_late on Debian 12 (host, 8.0) → mixed: released ×1, released_late ×1 on Debian 13 (10.0)'
+survey message_box: released_late on Debian 12 (host, 8.0) → mixed: released ×1, released_late ×1 on Debian 13 (10.0)
+Title of font: never released on Debian 11 (5.0.3) → released by WM_CANCELMODE during initialisation on Debian 12 (host, 8.0)
+Title of font: released by WM_CANCELMODE during initialisation on Debian 12 (host, 8.0) → mixed: released by WM_CANCELMODE during initialisation ×1, released by WM_CAPTURECHANGED alone while it ran ×1 on Debian 13 (10.0)'
 
 expect_text "the survey's table" "$(report survey-table <"$WORK/cells.json")" \
 '| kind | Debian 11, 32-bit | Debian 11, 64-bit | Debian 12 (host), 32-bit | Debian 12 (host), 64-bit | Debian 13, 32-bit | Debian 13, 64-bit | Debian unstable, 32-bit | Debian unstable, 64-bit |

@@ -94,7 +94,7 @@ run_cell() {
         reason="the checker gave no verdict: $fault"
     fi
     if [ -n "$survey" ]; then
-        program_run "$version" "$bits" "$SURVEY_LIMIT" "$dir/survey.out" survey.exe --json --timeout "$SURVEY_TIMEOUT"
+        program_run "$version" "$bits" "$SURVEY_LIMIT" "$dir/survey.out" survey.exe --json --timeline --timeout "$SURVEY_TIMEOUT"
         tr -d '\r' <"$dir/survey.out" | grep '^{' | tail -1 >"$dir/survey.json" || true
         if survey_json=$(judged_report "$dir/survey.json" survey_fault); then
             :

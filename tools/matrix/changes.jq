@@ -1,5 +1,6 @@
 # What changed between neighbouring versions: given the matrix's cells (one
-# array, versions oldest first), one line per result whose summary over a
+# array, versions oldest first), one line per result (or, with the survey's
+# timelines, per way the capture was released) whose summary over a
 # version's cells differs from that over the previous version that has it.
 # The same cells in the same order always give the same text.
 include "results";
@@ -8,10 +9,10 @@ def in_order: reduce .[] as $x ([]; if any(.[]; . == $x) then . else . + [$x] en
 
 . as $cells
 | ([$cells[].release] | in_order) as $releases
-| ([$cells[] | results[][0]] | in_order) as $items
+| ([$cells[] | (results + releases)[][0]] | in_order) as $items
 | $items[] as $item
 | [$releases[] as $release
-   | [$cells[] | select(.release == $release) | results[] | select(.[0] == $item) | .[1]]
+   | [$cells[] | select(.release == $release) | (results + releases)[] | select(.[0] == $item) | .[1]]
    | select(length > 0)
    | {name: ({release: $release} | version_name($cells)), value: summary}]
 | range(1; length) as $i

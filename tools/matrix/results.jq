@@ -36,6 +36,24 @@ def results:
         [.survey.kinds[]? | ["survey \(.kind)", (.verdict // "?")]] end)
     | map(map(safe)) end;
 
+# How a survey kind's timeline says the holder lost the capture, such as
+# "released by WM_CANCELMODE during initialisation".
+def release_text:
+    ({cancel_mode: "released by WM_CANCELMODE", capture_changed: "released by WM_CAPTURECHANGED alone",
+      taken: "taken by \(.class // "a window of no known class")", unseen: "released with no message to the holder",
+      after: "never released while it ran", never: "never released",
+      not_recorded: "not released within the messages recorded"}[.cause // ""] // "?")
+    + ({before_init: " before its initialisation", init: " during initialisation", running: " while it ran",
+        after_end: " after its end"}[.phase // ""] // "");
+
+# A cell's releases as [title, how] pairs, for each survey kind with a
+# timeline (survey.exe --timeline).
+def releases:
+    if state == "skipped" or (.survey // null) == null then [] else
+    [.survey.kinds[]? | select((.timeline.release? | type) == "object" and (.timeline.sentence | type) == "string")
+     | [(.timeline.sentence | split(": ")[0]), (.timeline.release | release_text)]]
+    | map(map(safe)) end;
+
 # One value for many cells: the value when they agree, else each value with
 # its count, in a fixed order.
 def summary: unique as $values
