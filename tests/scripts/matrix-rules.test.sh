@@ -61,7 +61,7 @@ cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNN
                         probe: "both", status: 1, seconds: 1.5, openFile: {verdict: $open}, chooseFont: {verdict: $font}},
                 survey: {survey: 1, platform: {name: "Wine", version: $platform}, kinds: [$ARGS.positional[7:][] | split(":") | {kind: .[0], verdict: .[1],
                          init: (.[2] | holder), running: (.[3] | holder), after: (.[4] | holder)}
-                         + if length > 5 then {timeline: {sentence: "Title of \(.[0]): how", release: {cause: .[5], phase: .[6], class: .[7]}}} else {} end]},
+                         + if length > 5 then {timeline: {release: {cause: .[5], phase: .[6], class: .[7]}}} else {} end]},
                 surveyReason: null} end
         + {wallSeconds: 2.5}' "$@"
 }
@@ -99,8 +99,8 @@ expect_text "what changed" "$(report changes <"$WORK/cells.json")" \
 survey font: held on Debian 11 (5.0.3) → released_late on Debian 12 (host, 8.0)
 survey message_box: held on Debian 11 (5.0.3) → released_late on Debian 12 (host, 8.0)
 survey message_box: released_late on Debian 12 (host, 8.0) → mixed: released ×1, released_late ×1 on Debian 13 (10.0)
-Title of font: never released on Debian 11 (5.0.3) → released by WM_CANCELMODE during initialisation on Debian 12 (host, 8.0)
-Title of font: released by WM_CANCELMODE during initialisation on Debian 12 (host, 8.0) → mixed: released by WM_CANCELMODE during initialisation ×1, released by WM_CAPTURECHANGED alone while it ran ×1 on Debian 13 (10.0)'
+survey font release: never released on Debian 11 (5.0.3) → released by WM_CANCELMODE during initialisation on Debian 12 (host, 8.0)
+survey font release: released by WM_CANCELMODE during initialisation on Debian 12 (host, 8.0) → mixed: released by WM_CANCELMODE during initialisation ×1, released by WM_CAPTURECHANGED alone while it ran ×1 on Debian 13 (10.0)'
 
 expect_text "the survey's table" "$(report survey-table <"$WORK/cells.json")" \
 '| kind | Debian 11, 32-bit | Debian 11, 64-bit | Debian 12 (host), 32-bit | Debian 12 (host), 64-bit | Debian 13, 32-bit | Debian 13, 64-bit | Debian unstable, 32-bit | Debian unstable, 64-bit |

@@ -46,12 +46,13 @@ def release_text:
     + ({before_init: " before its initialisation", init: " during initialisation", running: " while it ran",
         after_end: " after its end"}[.phase // ""] // "");
 
-# A cell's releases as [title, how] pairs, for each survey kind with a
-# timeline (survey.exe --timeline).
+# A cell's releases as ["survey KIND release", how] pairs, for each survey
+# kind with a timeline (survey.exe --timeline). Named by the kind, as its
+# verdict is: a kind's title can be a checker's result's name.
 def releases:
     if state == "skipped" or (.survey // null) == null then [] else
-    [.survey.kinds[]? | select((.timeline.release? | type) == "object" and (.timeline.sentence | type) == "string")
-     | [(.timeline.sentence | split(": ")[0]), (.timeline.release | release_text)]]
+    [.survey.kinds[]? | select((.timeline.release? | type) == "object")
+     | ["survey \(.kind) release", (.timeline.release | release_text)]]
     | map(map(safe)) end;
 
 # One value for many cells: the value when they agree, else each value with
