@@ -68,7 +68,7 @@ child_of() { [ "$(ps -o ppid= -p "$1")" -eq "$2" ] 2>/dev/null; }
 start_ticker() {
     # Read here: in the background command, BASHPID would be the ticker's.
     local owner=$BASHPID
-    setpriv --pdeathsig TERM bash -c "$(declare -f descendants child_of)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" "$2" \
+    setpriv --pdeathsig TERM bash -c "$(declare -f tree child_of)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" "$2" \
         </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
     TICKER_PID=$!
 }
@@ -82,17 +82,10 @@ start_ticker() {
 TICKER='
 owner=$1 name=$2 quiet=$3 step=$4 gate=$5
 
-tree() {
-    local pid
-    for pid in "$@"; do
-        descendants "$pid"
-        echo "$pid"
-    done | sort -u
-}
-
 # Frozen first, so that none forks a process that the kill would miss.
 orphaned() {
     local pids more
+    kill -STOP "$step" 2>/dev/null
     pids=$(tree "$step")
     while kill -STOP $pids 2>/dev/null; more=$(tree $pids); [ "$more" != "$pids" ]; do
         pids=$more
@@ -122,21 +115,29 @@ stop_ticker() {
     TICKER_PID=""
 }
 
-# descendants PID: every process below PID, found by parent, so that those
-# in process groups of their own (timeout's) are found too.
-descendants() {
-    local child
-    for child in $(pgrep -P "$1"); do
-        descendants "$child"
-        echo "$child"
-    done
+# tree PID...: the PIDs and every process below them, a line each, sorted,
+# found by parent, so that those in process groups of their own (timeout's)
+# are found too. One look at the process table: a step that forks fast
+# must not outrun a walk that asks once per process.
+tree() {
+    ps -e -o pid= -o ppid= | awk -v roots="$*" '
+        { below[$2] = below[$2] " " $1 }
+        END {
+            n = split(roots, queue, " ")
+            for (i = 1; i <= n; i++) {
+                print queue[i]
+                m = split(below[queue[i]], children, " ")
+                for (j = 1; j <= m; j++)
+                    if (!(children[j] in seen)) { seen[children[j]] = 1; queue[++n] = children[j] }
+            }
+        }' | sort -n -u
 }
 
 # stop_tree PID...: the PIDs and everything below them, asked to end and
 # then, after at most a second, made to.
 stop_tree() {
-    local pids="" pid i
-    for pid in "$@"; do pids="$pids $(descendants "$pid") $pid"; done
+    local pids i
+    pids=$(tree "$@")
     # shellcheck disable=SC2086
     kill -TERM $pids 2>/dev/null || true
     for i in 1 2 3 4 5 6 7 8 9 10; do

@@ -6,10 +6,15 @@ source "$(dirname "$0")/helpers.sh"
 
 # The script's step is a shell function, as a build is, whose processes
 # are named by MARK so that only they are looked for.
+# With "forks", the step starts processes without end, as a build does.
 cat >"$WORK/script" <<EOF
 source "$ROOT/tools/process.sh"
 step() {
     echo started >"\$1"
+    while [ "\$3" = forks ]; do
+        (exec -a "\$2" sleep 300) &
+        sleep 0.005
+    done
     (exec -a "\$2" sleep 300) &
     exec -a "\$2" sleep 300
 }
@@ -18,12 +23,13 @@ EOF
 
 marked() { grep -laF "$1" /proc/[0-9]*/cmdline 2>/dev/null || true; }
 
-# killed_after MARK WAIT...: kills the script once WAIT (a command) ends,
-# then expects nothing marked within 15 s.
+# killed_after MARK [forks] WAIT...: kills the script once WAIT (a
+# command) ends, then expects nothing marked within 15 s.
 killed_after() {
-    local mark=$1 i
+    local mark=$1 forks="" i
     shift
-    bash "$WORK/script" "$WORK/$mark.started" "$WORK/$mark" {TICK_FD}>&- 2>/dev/null &
+    [ "$1" != forks ] || { forks=forks; shift; }
+    bash "$WORK/script" "$WORK/$mark.started" "$WORK/$mark" $forks {TICK_FD}>&- 2>/dev/null &
     RUN_PID=$!
     "$@"
     kill -KILL "$RUN_PID"
@@ -40,6 +46,7 @@ started() { timeout 60 sh -c 'until [ -s "$1" ]; do sleep 0.01; done' - "$1" || 
 for n in 1 2 3 4 5 6 7 8; do
     killed_after "at-once-$n" sleep "0.0$n"
     killed_after "started-$n" started "$WORK/started-$n.started"
+    killed_after "forking-$n" forks sleep "0.$n"
 done
 
 # The checker killed outright takes the program it runs with it, as the
