@@ -68,7 +68,7 @@ child_of() { [ "$(ps -o ppid= -p "$1")" -eq "$2" ] 2>/dev/null; }
 start_ticker() {
     # Read here: in the background command, BASHPID would be the ticker's.
     local owner=$BASHPID
-    setpriv --pdeathsig TERM bash -c "$(declare -f tree child_of)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" "$2" \
+    setpriv --pdeathsig TERM bash -c "$(declare -f tree child_of end_tree any_running)$TICKER" ticker "$owner" "${STEP:-the step}" "${QUIET:-}" "$1" "$2" \
         </dev/null 8<&- 9>&- 2>&"$TICK_FD" {TICK_FD}>&- &
     TICKER_PID=$!
 }
@@ -82,18 +82,8 @@ start_ticker() {
 TICKER='
 owner=$1 name=$2 quiet=$3 step=$4 gate=$5
 
-# Frozen first, so that none forks a process that the kill would miss.
 orphaned() {
-    local pids more
-    kill -STOP "$step" 2>/dev/null
-    pids=$(tree "$step")
-    while kill -STOP $pids 2>/dev/null; more=$(tree $pids); [ "$more" != "$pids" ]; do
-        pids=$more
-    done
-    kill -TERM $pids 2>/dev/null
-    kill -CONT $pids 2>/dev/null
-    read -r -t 1 -u "$never" || true
-    kill -KILL $(tree $pids) 2>/dev/null
+    end_tree "$step"
     exit 0
 }
 exec {never}<> <(:)
@@ -133,21 +123,31 @@ tree() {
         }' | sort -n -u
 }
 
-# stop_tree PID...: the PIDs and everything below them, asked to end and
-# then, after at most a second, made to.
+# stop_tree PID...: end_tree, and the PIDs waited for.
 stop_tree() {
-    local pids i
+    end_tree "$@"
+    wait "$@" 2>/dev/null || true
+}
+
+# end_tree PID...: the PIDs and everything below them, frozen first, so
+# that none forks a process that the kill would miss, then asked to end
+# and, after at most a second, made to.
+# shellcheck disable=SC2086
+end_tree() {
+    local pids more i
+    # Each kill may find a process gone; a cleanup under set -e goes on.
+    kill -STOP "$@" 2>/dev/null || true
     pids=$(tree "$@")
-    # shellcheck disable=SC2086
+    while kill -STOP $pids 2>/dev/null; more=$(tree $pids); [ "$more" != "$pids" ]; do
+        pids=$more
+    done
     kill -TERM $pids 2>/dev/null || true
+    kill -CONT $pids 2>/dev/null || true
     for i in 1 2 3 4 5 6 7 8 9 10; do
-        # shellcheck disable=SC2086
         any_running $pids || break
         sleep 0.1
     done
-    # shellcheck disable=SC2086
-    kill -KILL $pids 2>/dev/null || true
-    wait "$@" 2>/dev/null || true
+    kill -KILL $(tree $pids) 2>/dev/null || true
 }
 
 # any_running PID...: whether one of them still runs (a zombie does not).
