@@ -56,8 +56,10 @@ lock_folder() {
     holder=$(lock_holder "$file")
     [ -z "$NO_WAIT" ] ||
         step_failed "locking $what" "another run ($holder) is using $dir; wait for it to end, or give another with $option"
-    say "waiting for another run ($holder) that uses $dir to end, at most $LOCK_WAIT s"
+    # The step first: one who reads the line and interrupts the wait is told
+    # that the wait was interrupted.
     step "waiting for $what"
+    say "waiting for another run ($holder) that uses $dir to end, at most $LOCK_WAIT s"
     run_stoppable flock -w "$LOCK_WAIT" "$fd" ||
         step_failed "locking $what" "$dir was still in use after $LOCK_WAIT s, by $holder"
 }
