@@ -51,7 +51,7 @@ expect_text "shard 2 of 3 of 7 cells" "$(rule '[range(7)] | slice(2; 3) | join("
 
 # Fixed cells: three versions, a skipped 32-bit side, one cell without a
 # verdict, one version whose cells disagree.
-cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNNING:AFTER[:CAUSE:PHASE[:CLASS]]...; PLATFORM "-": skipped, "!": no verdict
+cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNNING:AFTER[:CAUSE:PHASE[:CLASS]]...; PLATFORM "-": skipped, "!": no verdict; CAUSE "-": no timeline
     jq -cn --args '$ARGS.positional as [$version, $release, $bits, $config, $platform, $open, $font]
         | def holder: {holder: ., class: null};
         {version: $version, release: $release, bitness: ($bits | tonumber), config: $config, skipped: null, reason: null}
@@ -61,7 +61,8 @@ cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNN
                         probe: "both", status: 1, seconds: 1.5, openFile: {verdict: $open}, chooseFont: {verdict: $font}},
                 survey: {survey: 1, platform: {name: "Wine", version: $platform}, kinds: [$ARGS.positional[7:][] | split(":") | {kind: .[0], verdict: .[1],
                          init: (.[2] | holder), running: (.[3] | holder), after: (.[4] | holder)}
-                         + if length > 5 then {timeline: {release: {cause: .[5], phase: .[6], class: .[7]}}} else {} end]},
+                         + if length < 6 then {} elif .[5] == "-" then {timeline: {error: "it could not record", release: null}}
+                           else {timeline: {release: {cause: .[5], phase: .[6], class: .[7]}}} end]},
                 surveyReason: null} end
         + {wallSeconds: 2.5}' "$@"
 }
@@ -73,7 +74,7 @@ menu=$free:taken:init:#32768
     cell host "Debian 12 (host)" 32 unmanaged - - -
     cell host "Debian 12 (host)" 64 unmanaged 8.0 held released font:$late:cancel_mode:init message_box:$late popup_menu:$menu
     cell trixie "Debian 13" 32 unmanaged 10.0 held released font:$late:cancel_mode:init message_box:$free popup_menu:$menu
-    cell trixie "Debian 13" 64 win10 10.0 held released font:$late:capture_changed:running message_box:$late popup_menu:$menu
+    cell trixie "Debian 13" 64 win10 10.0 held released font:$late:capture_changed:running message_box:$late:- popup_menu:$menu
     cell sid "Debian unstable" 32 unmanaged - - -
     cell sid "Debian unstable" 64 unmanaged ! - -
 } >"$WORK/cells.json"

@@ -4,8 +4,9 @@
 # the script's locks.
 source "$(dirname "$0")/helpers.sh"
 
-# The script's step is a shell function, as a build is, whose processes
-# are named by MARK so that only they are looked for.
+# The script's step is a shell function, as a build is, with a child and
+# a grandchild, whose processes are named by MARK so that only they are
+# looked for.
 # With "forks", the step starts processes without end, as a build does.
 cat >"$WORK/script" <<EOF
 source "$ROOT/tools/process.sh"
@@ -15,7 +16,7 @@ step() {
         (exec -a "\$2" sleep 300) &
         sleep 0.005
     done
-    (exec -a "\$2" sleep 300) &
+    ( (exec -a "\$2" sleep 300) & exec -a "\$2" sleep 300) &
     exec -a "\$2" sleep 300
 }
 run_stoppable step "\$@"
