@@ -190,6 +190,10 @@ TEST(TimelineSentenceTest, TheReleaseBetweenTheNearestLandmarksAndThePhase)
          SentenceOf({{WM_CANCELMODE, H, OURS}, {WM_CAPTURECHANGED, H, NOBODY}, {WM_INITDIALOG, M, NOBODY}}),
          "Kind: released by WM_CANCELMODE to the holder, 2 messages before its WM_INITDIALOG: before its "
          "initialisation"},
+        {"gone at its showing, which is still its initialisation",
+         SentenceOf({{WM_INITDIALOG, M, OURS}, {WM_SHOWWINDOW, M, NOBODY, TRUE}, {WM_ENTERIDLE, W, NOBODY}}),
+         "Kind: gone at WM_SHOWWINDOW, with no message to the holder, 1 message after its WM_INITDIALOG and 1 "
+         "before the first WM_ENTERIDLE: during initialisation"},
         {"no landmark at all", SentenceOf({{WM_CAPTURECHANGED, H, NOBODY}}),
          "Kind: released by WM_CAPTURECHANGED alone, with no cancel before it"},
         {"taken by no known class", SentenceOf({{WM_CAPTURECHANGED, H, OTHER}}),
@@ -202,6 +206,8 @@ TEST(TimelineSentenceTest, TheReleaseBetweenTheNearestLandmarksAndThePhase)
          "Kind: never released, not even after the modal returned"},
         {"dropped", SentenceOf({{WM_INITDIALOG, M, OURS}}, 7, OURS),
          "Kind: not released within the 1 message recorded; the later ones were not kept"},
+        {"all dropped", SentenceOf({}, 7, OURS),
+         "Kind: not released within the 0 messages recorded; the later ones were not kept"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.sentence, c.expected) << c.name;

@@ -82,6 +82,8 @@ menu=$free:taken:init:#32768
 # A cell's state, row and the closing line.
 expect_text "states" "$(jq -r -L "$ROOT/tools/matrix" 'include "results"; state' "$WORK/cells.json" | xargs)" \
     "ran ran skipped ran ran ran skipped error"
+expect_text "the state of a cell whose survey, asked for, gave nothing" \
+    "$(sed -n 4p "$WORK/cells.json" | jq -r -L "$ROOT/tools/matrix" 'include "results"; .survey = null | state')" error
 expect_text "rows" "$(sed -n '2,3p;8p' "$WORK/cells.json" | cell_row)" \
 '| Debian 11 | 64 | unmanaged | wine-5.0.3 | 6.1.7601 | HELD | HELD | 1 | 1.5 |
 | Debian 12 (host) | 32 | unmanaged | skipped: the kernel cannot run 32-bit programs | – | – | – | skipped | – |
