@@ -7,15 +7,18 @@ source "$(dirname "$0")/helpers.sh"
 # The script's step is a shell function, as a build is, with a child and
 # a grandchild, whose processes are named by MARK so that only they are
 # looked for.
-# With "forks", the step starts processes without end, as a build does.
+# With "forks", a child of the step starts processes without end, as a
+# build's make does.
 cat >"$WORK/script" <<EOF
 source "$ROOT/tools/process.sh"
 step() {
     echo started >"\$1"
-    while [ "\$3" = forks ]; do
-        (exec -a "\$2" sleep 300) &
-        sleep 0.005
-    done
+    if [ "\$3" = forks ]; then
+        while :; do
+            (exec -a "\$2" sleep 300) &
+            sleep 0.005
+        done &
+    fi
     ( (exec -a "\$2" sleep 300) & exec -a "\$2" sleep 300) &
     exec -a "\$2" sleep 300
 }
