@@ -7,14 +7,14 @@ source "$(dirname "$0")/helpers.sh"
 # The script's step is a shell function, as a build is, with a child and
 # a grandchild, whose processes are named by MARK so that only they are
 # looked for.
-# With "forks", a child of the step starts processes without end, as a
+# With "forks", a child of the step starts process after process, as a
 # build's make does.
 cat >"$WORK/script" <<EOF
 source "$ROOT/tools/process.sh"
 step() {
     echo started >"\$1"
     if [ "\$3" = forks ]; then
-        while :; do
+        for i in \$(seq 2000); do
             (exec -a "\$2" sleep 300) &
             sleep 0.005
         done &
@@ -26,6 +26,10 @@ run_stoppable step "\$@"
 EOF
 
 marked() { grep -laF "$1" /proc/[0-9]*/cmdline 2>/dev/null || true; }
+# A step that a kill missed is stopped here, whatever the test found: its
+# processes name this test's folder.
+stop_left() { local i; for i in 1 2 3; do pkill -KILL -f -- "$WORK/" || true; done; }
+trap 'stop_left; stop_child; stop_run; rm -rf "$WORK"' EXIT
 
 # killed_after MARK [forks] WAIT...: kills the script once WAIT (a
 # command) ends, then expects nothing marked within 15 s.
