@@ -9,10 +9,12 @@ def in_order: reduce .[] as $x ([]; if any(.[]; . == $x) then . else . + [$x] en
 
 . as $cells
 | ([$cells[].release] | in_order) as $releases
-| ([$cells[] | (results + releases)[][0]] | in_order) as $items
+# Each cell's pairs, worked out once: they are read once per item.
+| [$cells[] | {release, pairs: (results + releases)}] as $rows
+| ([$rows[].pairs[][0]] | in_order) as $items
 | $items[] as $item
 | [$releases[] as $release
-   | [$cells[] | select(.release == $release) | (results + releases)[] | select(.[0] == $item) | .[1]]
+   | [$rows[] | select(.release == $release) | .pairs[] | select(.[0] == $item) | .[1]]
    | select(length > 0)
    | {name: ({release: $release} | version_name($cells)), value: summary}]
 | range(1; length) as $i
