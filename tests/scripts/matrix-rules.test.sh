@@ -50,7 +50,8 @@ done
 expect_text "shard 2 of 3 of 7 cells" "$(rule '[range(7)] | slice(2; 3) | join(",")')" "2,3"
 
 # Fixed cells: three versions, a skipped 32-bit side, one cell without a
-# verdict, one version whose cells disagree.
+# verdict, one version whose cells disagree, and a timeline that could not
+# be recorded beside one that was, for the same kind in the same version.
 cell() { # VERSION RELEASE BITS CONFIG PLATFORM OPEN FONT KIND:VERDICT:INIT:RUNNING:AFTER[:CAUSE:PHASE[:CLASS]]...; PLATFORM "-": skipped, "!": no verdict; CAUSE "-": no timeline
     jq -cn --args '$ARGS.positional as [$version, $release, $bits, $config, $platform, $open, $font]
         | def holder: {holder: ., class: null};
@@ -72,8 +73,8 @@ menu=$free:taken:init:#32768
     cell bullseye "Debian 11" 32 unmanaged 5.0.3 held held font:$kept:never:unknown message_box:$kept popup_menu:$menu
     cell bullseye "Debian 11" 64 unmanaged 5.0.3 held held font:$kept:never:unknown message_box:$kept popup_menu:$menu
     cell host "Debian 12 (host)" 32 unmanaged - - -
-    cell host "Debian 12 (host)" 64 unmanaged 8.0 held released font:$late:cancel_mode:init message_box:$late popup_menu:$menu
-    cell trixie "Debian 13" 32 unmanaged 10.0 held released font:$late:cancel_mode:init message_box:$free popup_menu:$menu
+    cell host "Debian 12 (host)" 64 unmanaged 8.0 held released font:$late:cancel_mode:init message_box:$late:cancel_mode:init popup_menu:$menu
+    cell trixie "Debian 13" 32 unmanaged 10.0 held released font:$late:cancel_mode:init message_box:$free:cancel_mode:init popup_menu:$menu
     cell trixie "Debian 13" 64 win10 10.0 held released font:$late:capture_changed:running message_box:$late:- popup_menu:$menu
     cell sid "Debian unstable" 32 unmanaged - - -
     cell sid "Debian unstable" 64 unmanaged ! - -

@@ -8,18 +8,20 @@ source "$(dirname "$0")/helpers.sh"
 # a grandchild, whose processes are named by MARK so that only they are
 # looked for.
 # With "forks", a child of the step starts process after process, as a
-# build's make does.
+# build's make does; with "stubborn", a child answers SIGTERM by starting
+# another process, which only a last look below the step finds.
 cat >"$WORK/script" <<EOF
 source "$ROOT/tools/process.sh"
 step() {
-    echo started >"\$1"
     if [ "\$3" = forks ]; then
         for i in \$(seq 2000); do
             (exec -a "\$2" sleep 300) &
             sleep 0.005
         done &
     fi
+    [ "\$3" != stubborn ] || (trap '(exec -a "\$2" sleep 300) &' TERM; while :; do sleep 0.05; done) &
     ( (exec -a "\$2" sleep 300) & exec -a "\$2" sleep 300) &
+    echo started >"\$1"
     exec -a "\$2" sleep 300
 }
 run_stoppable step "\$@"
@@ -31,12 +33,12 @@ marked() { grep -laF "$1" /proc/[0-9]*/cmdline 2>/dev/null || true; }
 stop_left() { local i; for i in 1 2 3; do pkill -KILL -f -- "$WORK/" || true; done; }
 trap 'stop_left; stop_child; stop_run; rm -rf "$WORK"' EXIT
 
-# killed_after MARK [forks] WAIT...: kills the script once WAIT (a
+# killed_after MARK [forks|stubborn] WAIT...: kills the script once WAIT (a
 # command) ends, then expects nothing marked within 15 s.
 killed_after() {
     local mark=$1 forks="" i
     shift
-    [ "$1" != forks ] || { forks=forks; shift; }
+    case $1 in forks | stubborn) forks=$1; shift ;; esac
     bash "$WORK/script" "$WORK/$mark.started" "$WORK/$mark" $forks {TICK_FD}>&- 2>/dev/null &
     RUN_PID=$!
     "$@"
@@ -53,7 +55,7 @@ started() { timeout 60 sh -c 'until [ -s "$1" ]; do sleep 0.01; done' - "$1" || 
 
 for n in 1 2 3 4 5 6 7 8; do
     killed_after "at-once-$n" sleep "0.0$n"
-    killed_after "started-$n" started "$WORK/started-$n.started"
+    killed_after "started-$n" stubborn started "$WORK/started-$n.started"
     killed_after "forking-$n" forks sleep "0.$n"
 done
 

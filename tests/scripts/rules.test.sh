@@ -35,6 +35,17 @@ if [ "$(head -c 5 "$loader32" | od -An -c | tr -d ' ')" = '177ELF001' ]; then
         fail "the kernel's answer ($KERNEL_32BIT) is not what $loader32 met: $said"
 fi
 
+# A probe that could not run for another reason (a temporary folder mounted
+# noexec) must not leave a 32-bit side out: only the kernel's refusal does.
+# The probe's runner is played by a function, so that each answer is asked.
+for case in "Permission denied:126:yes" "Exec format error:126:no" ":0:yes"; do
+    IFS=: read -ra f <<<"$case"
+    timeout() { echo "-: line 1: /tmp/true32.AbCdEf: cannot execute binary file: ${f[0]}"; return "${f[1]}"; }
+    answer=$(KERNEL_32BIT="" && kernel_runs_32bit && echo yes || echo no)
+    unset -f timeout
+    [ "$answer" = "${f[2]}" ] || fail "a probe that met '${f[0]}' (status ${f[1]}) answered $answer, not ${f[2]}"
+done
+
 # The edges of the escapes: what a byte or character becomes in XML and on
 # a terminal (- for "as it was"; FFFDn for n times U+FFFD).
 while IFS='|' read -r text xml terminal; do
