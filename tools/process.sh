@@ -82,21 +82,20 @@ start_ticker() {
 TICKER='
 owner=$1 name=$2 quiet=$3 step=$4 gate=$5
 
-orphaned() {
-    end_tree "$step"
-    exit 0
-}
+orphaned=""
 exec {never}<> <(:)
-trap orphaned TERM
+# The trap only takes note: a handler that ran inside read would be cut
+# short by the time-out of read, and leave the step half stopped.
+trap "orphaned=yes" TERM
 echo >&"$gate"
 eval "exec $gate>&-"
 seconds=0
-while child_of $$ "$owner"; do
+while [ -z "$orphaned" ] && child_of $$ "$owner"; do
     read -r -t 1 -u "$never" || true
     seconds=$((seconds + 1))
     [ $((seconds % 10)) != 0 ] || [ -n "$quiet" ] || printf "%s\n" "... $name: still running after $seconds s" >&2
 done
-orphaned'
+end_tree "$step"'
 
 stop_ticker() {
     [ -n "$TICKER_PID" ] || return 0
@@ -138,7 +137,8 @@ end_tree() {
     # Each kill may find a process gone; a cleanup under set -e goes on.
     kill -STOP "$@" 2>/dev/null || true
     pids=$(tree "$@")
-    while kill -STOP $pids 2>/dev/null; more=$(tree $pids); [ "$more" != "$pids" ]; do
+    # One of them gone (a short-lived child) must not end the freeze early.
+    while kill -STOP $pids 2>/dev/null || true; more=$(tree $pids); [ "$more" != "$pids" ]; do
         pids=$more
     done
     kill -TERM $pids 2>/dev/null || true
