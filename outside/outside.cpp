@@ -13,12 +13,12 @@
 
 enum { END_WAIT_MS = 5000 };
 
-static HANDLE KillingJob()
+static HANDLE KillingJob(DWORD moreLimits)
 {
     HANDLE job = CreateJobObjectW(NULL, NULL);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
     ZeroMemory(&limits, sizeof(limits));
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | moreLimits;
     if (job && !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
         CloseHandle(job);
         job = NULL;
@@ -26,11 +26,22 @@ static HANDLE KillingJob()
     return job;
 }
 
+// The caller's own job, which each program is in from the moment it is
+// created: a caller killed before the program is in a job of its own
+// still takes it along. Its handle is never closed, so the job ends with
+// the caller. NULL where the caller cannot join it.
+static HANDLE CallersJob()
+{
+    static HANDLE job = KillingJob(JOB_OBJECT_LIMIT_BREAKAWAY_OK);
+    static bool joined = job && AssignProcessToJobObject(job, GetCurrentProcess());
+    return joined ? job : NULL;
+}
+
 // Only the null device is handed down, where the platform can limit
 // inheritance to a list; where it cannot, the caller's own standard
 // handles are not inheritable anyway.
-static bool CreateContained(const std::wstring &path, HANDLE nul, PROCESS_INFORMATION *process,
-                            DWORD *error)
+static bool CreateContained(const std::wstring &path, HANDLE nul, DWORD moreFlags,
+                            PROCESS_INFORMATION *process, DWORD *error)
 {
     for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
         SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
@@ -50,7 +61,7 @@ static bool CreateContained(const std::wstring &path, HANDLE nul, PROCESS_INFORM
     startup.StartupInfo.cb = sizeof(startup);
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
     startup.StartupInfo.hStdInput = startup.StartupInfo.hStdOutput = startup.StartupInfo.hStdError = nul;
-    DWORD flags = CREATE_SUSPENDED;
+    DWORD flags = CREATE_SUSPENDED | moreFlags;
     startup.lpAttributeList = (LPPROC_THREAD_ATTRIBUTE_LIST)list.data();
     if (size && initialize(startup.lpAttributeList, 1, 0, &size) &&
         update(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &nul,
@@ -74,14 +85,28 @@ Program StartProgram(const std::wstring &path)
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
     HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              &inherit, OPEN_EXISTING, 0, NULL);
-    program.job = KillingJob();
-    program.started = CreateContained(path, nul, &program.process, &program.error);
-    if (program.started) {
-        // Started suspended, so that it is in the job before it can start anything.
-        if (program.job)
-            AssignProcessToJobObject(program.job, program.process.hProcess);
-        ResumeThread(program.process.hThread);
+    program.job = KillingJob(0);
+    HANDLE callers = CallersJob();
+    // Where the platform cannot put one job inside another, the program
+    // breaks away from the caller's job, and is in no job for a moment.
+    static bool jobsNest = true;
+    for (;;) {
+        bool breakaway = callers && !jobsNest;
+        program.started = CreateContained(path, nul, breakaway ? CREATE_BREAKAWAY_FROM_JOB : 0,
+                                          &program.process, &program.error);
+        // Started suspended, so that it is in its job before it can start anything.
+        if (!program.started || !program.job || breakaway ||
+            AssignProcessToJobObject(program.job, program.process.hProcess))
+            break;
+        // It never ran: it is started again, the other way.
+        jobsNest = false;
+        TerminateProcess(program.process.hProcess, 1);
+        WaitForSingleObject(program.process.hProcess, END_WAIT_MS);
+        CloseHandle(program.process.hThread);
+        CloseHandle(program.process.hProcess);
     }
+    if (program.started)
+        ResumeThread(program.process.hThread);
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
     return program;
