@@ -48,9 +48,22 @@ install_missing() {
     progress "installing: ${missing% }"
     step "installing packages"
     [ -z "$arch" ] || dpkg --add-architecture i386
-    apt_quietly update ||
-        step_failed "apt-get update" "check the network and the apt sources, then run: $cmd"
+    local updated=""
+    update_indexes && updated=yes
+    # Lists left by an earlier update may still hold what is missing.
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt_quietly install -y $missing ||
-        step_failed "installing packages" "run: $cmd"
+    DEBIAN_FRONTEND=noninteractive apt_quietly install -y $missing && return 0
+    [ -n "$updated" ] || step_failed "apt-get update" "check the network and the apt sources, then run: $cmd"
+    step_failed "installing packages" "run: $cmd"
+}
+
+# A mirror in the middle of a sync serves an index of the wrong size for a
+# few minutes: an update is tried three times, a minute apart.
+update_indexes() {
+    local try
+    for try in 1 2 3; do
+        apt_quietly update && return 0
+        [ "$try" = 3 ] || { note "apt-get update failed; trying again in 60 s"; run_child sleep 60; }
+    done
+    return 1
 }
