@@ -102,7 +102,7 @@ TEST(ExpectErrorTest, AWrongListOrFileSaysWhatIsWrong)
         {"open=held,open=released", &CHECK_VOCABULARY, "\"open\" is given twice"},
         {"open=held", &SURVEY_VOCABULARY, "unknown key \"open\"; the survey's keys are " + SURVEY_KEYS},
         {"survey.font=held", &SURVEY_VOCABULARY, "unknown key \"survey.font\"; the survey's keys are " + SURVEY_KEYS},
-        {"font=held\x1b]52;c;x\x07", &SURVEY_VOCABULARY, "\"font=held?]52;c;x?\": the survey's verdicts are released, released_late, held, taken, not_shown, not_judged"},
+        {"font=held\x1f\x7f \x1b]52;c;x\x07", &SURVEY_VOCABULARY, "\"font=held?? ?]52;c;x?\": the survey's verdicts are released, released_late, held, taken, not_shown, not_judged"},
         {"open=held font=held\n", nullptr, "line 1: \"open=held\" stands where a version pattern such as 8.0* belongs"},
         {"# c\n\n8.0*   # no items\n", nullptr, "line 3: nothing is expected after \"8.0*\"; add KEY=VERDICT items"},
         {"* open=held\n5.0* open=held font=maybe\n", nullptr, "line 2: \"font=maybe\": the check's verdicts are released, held, not_judged"},

@@ -55,13 +55,16 @@ TEST(ResultsTest, StatusAndCiFormatsFollowTheExpectations)
         Options options;
         options.probe = c.choice;
         ::Run run;
-        run.error = c.runError ? "the program ended with exit code 3 instead of 0 after WM_CLOSE" : "";
+        // The error quotes the program under test: nothing of it may reach a terminal raw.
+        run.error = c.runError ? "the program \x1b]0;x\x07ended with exit code 3 instead of 0 after WM_CLOSE" : "";
         Report report = {options, run, {}, probes, {"Wine", "8.0", "", "6.1.7601"}, status};
         std::string tap = TapReport(report), junit = JUnitReport(report);
         EXPECT_NE(tap.find("1..2\n" + std::string(c.openOk) + " 1 - Open dialog (GetOpenFileName): " + c.openTap + "\n"),
                   std::string::npos) << c.name << "\n" << tap;
         std::regex openCase("GetOpenFileName\\)\">(<properties>.*</properties>)?" + c.openJUnit);
         EXPECT_TRUE(std::regex_search(junit, openCase)) << c.name << "\n" << junit;
+        EXPECT_EQ(tap.find_first_of("\x1b\x07"), std::string::npos) << c.name << "\n" << tap;
+        EXPECT_EQ(junit.find_first_of("\x1b\x07"), std::string::npos) << c.name << "\n" << junit;
         EXPECT_NE(junit.find("failures=\"" + std::to_string(c.failures) + "\" errors=\"" + std::to_string(c.errors)),
                   std::string::npos) << c.name << "\n" << junit;
     }

@@ -121,6 +121,7 @@ while IFS='@' read -r change want; do
 done <<'TABLE'
 .@verdict
 .probe = "font" | .openFile.verdict = "not_judged"@verdict
+.probe = "open" | .openFile.verdict = "not_judged" | .chooseFont.verdict = "held"@Open dialog not judged
 .chooseFont = {verdict: "not_judged", reason: "no window"} | .error = "it crashed"@Font dialog not judged (no window); it crashed
 del(.openFile)@Open dialog ?
 .status = 2 | .error = "TEST.exe ended with exit code 3"@its run failed: TEST.exe ended with exit code 3
@@ -134,6 +135,27 @@ del(.checker)@its report names no checker
 {}@its report names no checker
 [.]@its report is not a JSON object
 "{}"@its report is not a JSON object
+TABLE
+# Only one whole report is one: two reports in a file are none.
+printf '%s\n' "$good" "$good" >"$WORK/two.json"
+expect_text "two reports in one file" "$(judged_report "$WORK/two.json" check_fault)" "its report is missing or not one JSON value"
+printf '%s\n' "$good" >"$WORK/one.json"
+expect_text "one report" "$(judged_report "$WORK/one.json" check_fault)" "$(jq -c . <<<"$good")"
+
+# A cell's state: one dialog HELD makes the cell HELD; a run that failed,
+# or a dialog not judged beside a release, leaves an error.
+while IFS='@' read -r change want; do
+    expect_text "cell_state of $change" "$(jq -r -n -L "$ROOT/tools/matrix" --argjson good "$good" \
+        "include \"states\"; {version: \"host\", bitness: 64, config: \"unmanaged\", check: \$good} | $change | cell_state")" "$want"
+done <<'TABLE'
+.@held
+.check.chooseFont.verdict = "held" | .check.openFile.verdict = "released"@held
+.check.openFile.verdict = "released"@released
+.check.openFile.verdict = "not_judged"@error
+.check.openFile.verdict = "not_judged" | .check.chooseFont.verdict = "held"@held
+.check.error = "it crashed"@error
+.skipped = "the kernel cannot run 32-bit programs"@skipped
+.check = null | .reason = "the checker gave no verdict: it"@error
 TABLE
 while IFS='@' read -r report want; do
     expect_text "survey_fault of $report" "$(rule "$report | survey_fault // \"verdict\"")" "$want"
