@@ -331,9 +331,11 @@ start_own_server() {
     setpriv --pdeathsig TERM "$WINESERVER" -f -p </dev/null >>"$PLATFORM_LOG" 2>&1 8<&- 9>&- &
     local pid=$! i
     STARTED_SERVER=$pid
-    # Ready once its socket is in its own folder, which is its cwd.
+    # Ready once it listens on the socket in its own folder, which is its
+    # cwd: the socket file alone may be one that a server killed with
+    # SIGKILL left there, which this one has yet to replace.
     for i in $(seq 100); do
-        [ -S "/proc/$pid/cwd/socket" ] && return 0
+        [ -S "/proc/$pid/cwd/socket" ] && server_listens "$pid" && return 0
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
@@ -344,6 +346,17 @@ start_own_server() {
     wait "$pid" && true
     [ $? = 2 ] || step_failed "starting the platform's server" "$what"
     return 1
+}
+
+# server_listens PID: whether PID listens on a Unix socket bound as
+# "socket", the name the server gives its own.
+server_listens() {
+    local inodes
+    inodes=$(find "/proc/$1/fd" -lname 'socket:*' -printf '%l\n' 2>/dev/null | tr -dc '0-9\n')
+    [ -n "$inodes" ] && awk -v want="$inodes" '
+        BEGIN { n = split(want, a, "\n"); for (i = 1; i <= n; i++) ours[a[i]] = 1 }
+        $4 == "00010000" && $8 == "socket" && ($7 in ours) { found = 1 }
+        END { exit !found }' /proc/net/unix
 }
 
 # The server started here takes the prefix's programs (all started by this
