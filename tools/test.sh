@@ -103,7 +103,7 @@ run_script_tests() {
         configured_for_platform "$target" || configure_target "$target"
     done
     local why
-    why=$(cut -f1 "$dir"/*.skips /dev/null | sort -u | paste -sd ';' | sed 's/;/; /g')
+    why=$(cut -f1 "$dir"/*.skips /dev/null | sort -u | awk 'NR > 1 { printf "; " } { printf "%s", $0 }')
     SCRIPTS_SUMMARY="scripts: $passed passed, $failed failed${why:+, $ROWS_SKIPPED rows skipped ($why)}"
     [ "$failed" = 0 ]
 }
