@@ -65,6 +65,40 @@ std::vector<R> Explorer()
             {WM_DESTROY, M, NOBODY}};
 }
 
+// Each window by what the hooks noted of it: the modal is a top-level
+// window the main window owns, and whatever stands inside it is its child;
+// a window another holds the capture with is named by its class.
+TEST(TimelineNamingTest, EachWindowByItsRoleAndAnotherHoldersClass)
+{
+    auto hwnd = [](uintptr_t n) { return (HWND)n; };
+    RawTimeline raw;
+    raw.holder = hwnd(1);
+    raw.main = hwnd(2);
+    raw.windows = {{hwnd(3), "#32770", hwnd(3), hwnd(2)}, {hwnd(4), "Button", hwnd(3), hwnd(2)},
+                   {hwnd(5), "#32768", hwnd(5), NULL},    {hwnd(6), "#32770", hwnd(6), hwnd(7)}};
+    const struct {
+        uintptr_t target, capture;
+        Role role;
+        const char *targetClass;
+        HolderKind holder;
+        const char *holderClass;
+    } cases[] = {
+        {0, 1, T, "", OURS, ""},       {1, 0, H, "", NOBODY, ""},          {2, 5, W, "", OTHER, "#32768"},
+        {3, 1, M, "", OURS, ""},       {4, 4, C, "Button", OTHER, "Button"}, {5, 5, X, "#32768", OTHER, "#32768"},
+        {6, 8, X, "#32770", OTHER, ""}, {8, 1, X, "", OURS, ""},
+    };
+    for (const auto &c : cases)
+        raw.records.push_back({0, false, WM_NULL, 0, 0, hwnd(c.target), hwnd(c.capture)});
+    std::vector<Record> records = NameRecords(raw);
+    ASSERT_EQ(records.size(), sizeof(cases) / sizeof(cases[0]));
+    for (size_t i = 0; i < records.size(); i++) {
+        EXPECT_EQ(records[i].role, cases[i].role) << i;
+        EXPECT_EQ(records[i].targetClass, cases[i].targetClass) << i;
+        EXPECT_EQ(records[i].capture.kind, cases[i].holder) << i;
+        EXPECT_EQ(records[i].capture.className, cases[i].holderClass) << i;
+    }
+}
+
 TEST(TimelineReleaseTest, TheFirstRecordWithoutTheHolderAndWhatDidIt)
 {
     const Holder freeAfter = {NOBODY, ""}, heldAfter = {OURS, ""};
