@@ -136,7 +136,7 @@ TEST(ExpectTest, EachProgramTakesItsOwnKeysFromAListOrTheFirstMatchingLine)
                                 "8.0*\topen=held \\\r\n"
                                 "      font=released survey.font=released_late \\\n"
                                 "      survey.popup_menu=taken\n"
-                                "*     survey.dialog=held\n",
+                                "*     survey.dialog=held#no space before the comment\n",
                                 &lines, &error))
         << error;
     ASSERT_EQ(lines.size(), 3u);
