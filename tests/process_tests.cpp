@@ -2,6 +2,7 @@
 // whose logs, exit codes, failures and hostile text are fixed in advance.
 #include "platform/platform.h"
 #include "tests/checker_process.h"
+#include "outside/json.h"
 #include "tests/logs.h"
 #include "tests/standins/standins.h"
 #include "outside/text.h"
@@ -307,6 +308,22 @@ TEST(CheckerProcessTest, AReportThatCannotBeWrittenIsTheRunsErrorInEveryReport)
         FindClose(search);
     DeleteFileA(tap.c_str());
     DeleteFileA(junit.c_str());
+
+    // A file that fails after others were written: those are written again.
+    std::string json = folder + "\\run.json", lost = "Z:\\dev\\full\\run.xml";
+    WriteWholeFile(BesideThisProgram("shows_log.case"), "0\n" + BOTH_RELEASED);
+    outcome = RunTool("check.exe", "--unjudged-status 9 --json=" + Quoted(json) + " --tap " + Quoted(tap) +
+                                       " --junit " + Quoted(lost) + " " + Quoted(BesideThisProgram("shows_log.exe")));
+    DeleteFileA(BesideThisProgram("shows_log.case").c_str());
+    EXPECT_EQ(outcome.status, 9u) << outcome.err;
+    const std::string LOST = "the report file " + lost + " could not be written";
+    std::string quoted = JsonString(LOST);
+    quoted.pop_back();
+    EXPECT_NE(ReadWholeFile(json).find("\"status\": 9, \"error\": " + quoted), std::string::npos)
+        << ReadWholeFile(json);
+    EXPECT_NE(ReadWholeFile(tap).find("# error: " + LOST), std::string::npos) << ReadWholeFile(tap);
+    DeleteFileA(json.c_str());
+    DeleteFileA(tap.c_str());
     RemoveDirectoryA(folder.c_str());
 
     Outcome survey = RunTool("survey.exe", "--json --only dialog", 60000, nullptr, full);
