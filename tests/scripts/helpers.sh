@@ -7,7 +7,9 @@ RUN_PREFIX=${WINEPREFIX:-$BUILD/wineprefix}
 # The scripts run here name their own prefix, or use the build folder's;
 # the build's programs run directly go to the calling run's prefix.
 unset WINEPREFIX
-ON_PLATFORM=(env WINEPREFIX="$RUN_PREFIX" "$REAL_LOADER")
+# Without the run's locks: a platform program started here (the desktop)
+# may outlive the test, and would hold them for the next run.
+ON_PLATFORM=(env WINEPREFIX="$RUN_PREFIX" bash -c 'exec "$@" 8<&- 9>&-' - "$REAL_LOADER")
 source "$ROOT/tools/rules.sh"
 source "$ROOT/tools/process.sh"
 source "$ROOT/tools/kernel.sh"

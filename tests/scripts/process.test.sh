@@ -71,9 +71,7 @@ contained="$(basename "$WORK").contained.never_shows\.exe"
 # The program's processes, not the checker's, whose command line names it.
 program() { pgrep -f "$contained" | grep -vx "${RUN_PID:-none}" || true; }
 for round in 0 1 2 3 4 5 6 7 8 9; do
-    # Without the run's locks: a platform program it starts (the desktop)
-    # may outlive the run, and would hold them.
-    "${ON_PLATFORM[@]}" "$BUILD/x86_64/bin/check.exe" --timeout 600 "$WORK/contained/never_shows.exe" >/dev/null 2>&1 {TICK_FD}>&- 8<&- 9>&- &
+    "${ON_PLATFORM[@]}" "$BUILD/x86_64/bin/check.exe" --timeout 600 "$WORK/contained/never_shows.exe" >/dev/null 2>&1 {TICK_FD}>&- &
     RUN_PID=$!
     for i in $(seq 12000); do
         [ -z "$(program)" ] || break
